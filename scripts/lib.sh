@@ -1,0 +1,25 @@
+# Shared steps of scripts/run and scripts/test (sourced, not run).
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+build_dir=${QB_BUILD_DIR:-$root/build}
+
+# Debian 12 packages for building, and those the tests drive the program with.
+build_packages="cmake g++ make pkg-config qt6-base-dev libgl-dev libx11-dev libxtst-dev libicu-dev fonts-noto-cjk"
+test_packages="xvfb xauth openbox trayer xdotool xclip x11-utils imagemagick"
+
+ensure_packages() {
+  local missing=() p
+  for p in "$@"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  echo "Installing: ${missing[*]}"
+  local sudo=""
+  [ "$(id -u)" -eq 0 ] || sudo=sudo
+  $sudo apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+}
+
+build() {
+  cmake -S "$root" -B "$build_dir" -DCMAKE_BUILD_TYPE=${QB_BUILD_TYPE:-RelWithDebInfo} "$@" >/dev/null
+  cmake --build "$build_dir" -j2
+}

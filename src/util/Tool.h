@@ -1,0 +1,21 @@
+#pragma once
+// Path, text and shell helpers. A path is Windows-style only when it starts with a drive
+// letter and ":" or with "\\"; every other path is POSIX.
+#include <QString>
+
+class ShellService; // platform seam for opening addresses and files
+
+namespace Tool {
+QString GetParentFolder(const QString &path);
+QString GetFileNamePart(const QString &path);
+QString GetBaseName(const QString &path);
+QString GetExtension(const QString &path);
+QString MakePath(const QString &folder, const QString &name);
+bool IsDriveOnly(const QString &path);
+bool CanOpenFile(const QString &path);
+QString GetLongPath(const QString &path);
+bool OpenDocument(ShellService &shell, const QString &target);
+QString RemoveQuotes(const QString &text);
+QString CutWithEllipsis(const QString &text, qint16 maxLength);
+QString GetFirstLine(const QString &text);
+} // namespace Tool
