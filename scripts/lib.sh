@@ -3,7 +3,7 @@ root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build_dir=${QB_BUILD_DIR:-$root/build}
 
 # Debian 12 packages for building, and those the tests drive the program with.
-build_packages="cmake g++ make pkg-config qt6-base-dev libgl-dev libx11-dev libxtst-dev libicu-dev fonts-noto-cjk"
+build_packages="cmake g++ make pkg-config qt6-base-dev qt6-multimedia-dev libgl-dev libx11-dev libxtst-dev libicu-dev fonts-noto-cjk"
 test_packages="xvfb xauth openbox trayer xdotool xclip x11-utils imagemagick"
 
 ensure_packages() {

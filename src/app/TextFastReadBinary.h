@@ -1,5 +1,6 @@
 #pragma once
 // Reads a whole card file at once and hands out its fields, separated by U+0001.
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 
@@ -16,6 +17,11 @@ public:
 private:
     void reset();
 
-    QStringList fields_;
+    // The file's bytes stay as read; each field is decoded when it is handed out, so the
+    // text of a large file is never held twice.
+    QByteArray bytes_;
+    qsizetype next_ = 0;  // where the field after position_ starts in bytes_
+    qint32 fieldCount_ = 1;
     qint32 position_ = -1;
+    bool utf8_ = false;
 };

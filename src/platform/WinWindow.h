@@ -16,10 +16,18 @@ using WNDPROC = LRESULT (*)(HWND, UINT, WPARAM, LPARAM);
 
 constexpr UINT WM_DESTROY = 0x0002;
 constexpr UINT WM_NOTIFY = 0x004E;
+constexpr UINT WM_COMMAND = 0x0111;
 constexpr UINT WM_DRAWCLIPBOARD = 0x0308;
 constexpr UINT WM_CHANGECBCHAIN = 0x030D;
 constexpr UINT WM_HOTKEY = 0x0312;
 constexpr UINT WM_USER = 0x0400;
+
+// What lParam of WM_NOTIFY points to: sender, its identifier, notification code.
+struct NMHDR {
+    quint32 hwndFrom;
+    quint32 idFrom;
+    quint32 code;
+};
 
 // Registers a new window whose procedure is defaultProc; userData is what the owner
 // wants back in its procedure (usually the object behind the window).

@@ -23,10 +23,15 @@ public:
     QString GetiniValue(const QString &ItemName, const QString &Default);
     QString GetiniValue(const QString &ItemName, qint64 Default);
     QString GetiniValue(const QString &ItemName, bool Default);
+    // Without these a string literal would pick the bool overload and an int would be ambiguous.
+    QString GetiniValue(const QString &ItemName, const char *Default);
+    QString GetiniValue(const QString &ItemName, int Default);
 
     bool SetiniValue(const QString &ItemName, const QString &ItemValue);
     bool SetiniValue(const QString &ItemName, qint64 ItemValue);
     bool SetiniValue(const QString &ItemName, bool ItemValue);
+    bool SetiniValue(const QString &ItemName, const char *ItemValue);
+    bool SetiniValue(const QString &ItemName, int ItemValue);
     bool DeliniValue(const QString &ItemName);
     bool DeliniGroup(const QString &GroupName);
     qint16 SearchinGroup(const QString &GroupName, const QString &SearchItem, bool NoCheckCase);
@@ -37,7 +42,17 @@ public:
     int count() const { return keys_.size(); }
 
 private:
-    // implementation-defined members (helper fills these in)
+    int find(const QString &key) const;
+    void append(const QString &key, const QString &value);
+    void clear();
+    void addLine(QStringView line);
+    QString render(bool forFile) const;
+
     QStringList keys_;
     QStringList values_;
+    // lower-cased key -> index of its first entry; entries are never removed, so it stays valid
+    QHash<QString, int> index_;
+    QString filename_;
+    QString groupPrefix_;
+    int groupStart_ = 0;
 };

@@ -1,0 +1,135 @@
+// Memo table build and code page 932 decoding: prints medians over several runs.
+// Usage: bench_memo [cards...]   (default: 100000 1000000)
+#include "app/MemoTable.h"
+#include "app/TextFastReadBinary.h"
+#include "platform/Cp932.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <optional>
+#include <ctime>
+#include <vector>
+
+namespace {
+
+constexpr int GroupCount = 5000;
+
+double cpuMs()
+{
+    timespec ts{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
+    return ts.tv_sec * 1e3 + ts.tv_nsec / 1e6;
+}
+
+struct Figures {
+    double wallMs;
+    double cpuMs; // differs from wall time when the machine is busy
+};
+
+// prepare runs untimed before each run; work is timed.
+Figures median(int runs, const std::function<void()> &prepare, const std::function<void()> &work)
+{
+    std::vector<double> wall, cpu;
+    for (int i = 0; i < runs; ++i) {
+        prepare();
+        QElapsedTimer t;
+        const double c0 = cpuMs();
+        t.start();
+        work();
+        wall.push_back(t.nsecsElapsed() / 1e6);
+        cpu.push_back(cpuMs() - c0);
+    }
+    std::sort(wall.begin(), wall.end());
+    std::sort(cpu.begin(), cpu.end());
+    return {wall[wall.size() / 2], cpu[cpu.size() / 2]};
+}
+
+// About 100 bytes a card: a dated title, one of 5,000 group names, a two-line body.
+QByteArray makeCardFile(int cards)
+{
+    const QString words[] = {QStringLiteral("お世話になっております"), QStringLiteral("打ち合わせ"),
+                             QStringLiteral("よろしくお願いします"), QStringLiteral("確認しました"),
+                             QStringLiteral("資料を送付します"), QStringLiteral("東京都千代田区")};
+    QString text;
+    text.reserve(qsizetype(cards) * 60);
+    quint32 seed = 12345;
+    for (int i = 0; i < cards; ++i) {
+        seed = seed * 1103515245u + 12345u;
+        const int group = int((seed >> 8) % GroupCount);
+        const QString &w1 = words[(seed >> 4) % 6];
+        const QString &w2 = words[(seed >> 20) % 6];
+        text += QStringLiteral("2024/01/02：件名%1").arg(i) + QChar(0x01)
+                + QStringLiteral("グループ%1").arg(group) + QChar(0x01)
+                + w1 + QStringLiteral("。\r\n") + w2 + QStringLiteral("（番号%1）").arg(i) + QChar(0x01);
+    }
+    return Cp932::encode(text);
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    std::vector<int> sizes;
+    for (int i = 1; i < argc; ++i)
+        sizes.push_back(QByteArray(argv[i]).toInt());
+    if (sizes.empty())
+        sizes = {100000, 1000000};
+
+    // The first call builds the conversion tables.
+    QElapsedTimer first;
+    first.start();
+    Cp932::decode(QByteArrayView("\x82\xA0"));
+    std::printf("codec tables, one-time build: %.2f ms\n", first.nsecsElapsed() / 1e6);
+
+    QTemporaryDir dir;
+    for (int cards : sizes) {
+        const QByteArray bytes = makeCardFile(cards);
+        const QString path = dir.filePath(QStringLiteral("bench.vlw"));
+        QFile f(path);
+        if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size())
+            return 1;
+        f.close();
+        const double mb = bytes.size() / 1e6;
+        const int runs = cards > 200000 ? 5 : 11;
+
+        const auto nothing = [] {};
+        const Figures decode = median(runs, nothing, [&] { Cp932::decode(bytes); });
+        std::optional<TextFastReadBinary> reader;
+        const Figures load = median(runs, [&] { reader.emplace(); },
+                                    [&] { reader->LoadTextFile(path); });
+        const Figures fields = median(runs, [&] { reader.emplace(); reader->LoadTextFile(path); }, [&] {
+            while (!reader->EOFText())
+                reader->InputLine();
+        });
+        NoHistory history;
+        MemoGroups table;
+        // A first load into an empty table; freeing the previous table is not timed.
+        const Figures build = median(runs, [&] { MemoGroups().swap(table); },
+                                     [&] { ReadMemoFile(path, history, table); });
+        // A reload, as the file watch does: the previous table is freed inside the call.
+        const Figures reload = median(runs, nothing, [&] { ReadMemoFile(path, history, table); });
+
+        std::printf("\n%d cards, %d groups, %.1f MB (%d runs, medians; wall / CPU ms)\n", cards,
+                    int(table.size()), mb, runs);
+        const auto line = [](const char *what, const Figures &f) {
+            std::printf("  %-34s %8.1f / %8.1f\n", what, f.wallMs, f.cpuMs);
+        };
+        line("decode whole file", decode);
+        line("LoadTextFile (read, count fields)", load);
+        line("InputLine over all fields (decode)", fields);
+        line("ReadMemoFile, empty table", build);
+        line("ReadMemoFile, reload", reload);
+        std::printf("  decode speed: %.0f MB/s (CPU), %.0f MB/s (wall)\n", mb / (decode.cpuMs / 1e3),
+                    mb / (decode.wallMs / 1e3));
+        std::printf("  share of the build: decoding alone %.0f%%, handing out all fields %.0f%% (CPU)\n",
+                    100.0 * decode.cpuMs / build.cpuMs, 100.0 * fields.cpuMs / build.cpuMs);
+    }
+    return 0;
+}

@@ -1,0 +1,33 @@
+#pragma once
+// What the main window needs from the desktop, handed in so tests can replace it.
+#include <QString>
+#include <QStringList>
+#include <functional>
+
+class QWidget;
+class ShellService;
+class UserStore;
+
+struct AppServices {
+    // Puts text on the clipboard (CR LF becomes LF there).
+    std::function<void(const QString &)> setClipboardText;
+    // Remembers the window that has the focus before ours is shown.
+    std::function<void()> rememberFocus;
+    // After our window hid: gives the focus back to the remembered window and pastes.
+    std::function<void()> pasteIntoPrevious;
+    // A left press and release at the pointer, by synthetic input.
+    std::function<void()> clickLeftAtPointer;
+    // Brings our window to the front with the timestamp of the event that asked for it.
+    std::function<void(QWidget *, unsigned long timestamp)> activateWindow;
+    // Starts a program with its arguments, never through a shell; false with the system's
+    // description in *error.
+    std::function<bool(const QString &program, const QStringList &args, QString *error)> startProgram;
+    ShellService *shell = nullptr;
+    UserStore *userStore = nullptr; // the per-user settings store
+};
+
+struct AppPaths {
+    QString programFolder;  // where the settings file, default card file and recent lists live
+    QString exeBaseName;    // "Quillbox"
+    QString sharedFolder;   // shipped files (help, sample card file)
+};

@@ -1,0 +1,174 @@
+#pragma once
+// The main window: group and item lists, preview, context menu, copy and paste,
+// start-up and shutdown. Handlers carry the names of the events they stand for.
+#include "app/AppServices.h"
+#include "app/MemoFileWatch.h"
+#include "app/MemoTable.h"
+#include "platform/WinWindow.h"
+#include "settings/iniMente.h"
+
+#include <QColor>
+#include <QMargins>
+#include <QPointer>
+#include <QVector>
+#include <QWidget>
+#include <memory>
+
+class QAction;
+class QEventLoop;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QMenu;
+class QPlainTextEdit;
+class QTimer;
+
+class MainForm : public QWidget
+{
+    Q_OBJECT
+public:
+    MainForm(const AppPaths &paths, const AppServices &services, QWidget *parent = nullptr);
+    ~MainForm() override;
+
+    // The start-up sequence after the single-instance check; commandLine is the one
+    // non-option argument (empty when none).
+    void Form_Load(const QString &commandLine);
+    // Any real exit: ends nested loops first, then runs the shutdown sequence once.
+    void requestExit();
+    bool isShutDown() const { return shutDown_; }
+
+    // Shows the lists with the focus on the group list, as the "PopUp" hot key does.
+    void PopUpLists(unsigned long timestamp = 0);
+    // Acts as the named hot key; false for a name that is none.
+    bool RunHotKeyAction(const QString &name, unsigned long timestamp = 0);
+
+    win::HWND hwnd() const { return hwnd_; }
+    QString settingsFilePath() const { return settingsFile_; }
+
+    // Handlers and commands.
+    void MenuReloadItem_Click();
+    void MenuCopy_Click(int index);
+    void MenuDefaultCopyMode_Click(int index);
+    void MenuMinimize_Click(int index);
+    void LstGroupName_Click();
+    void LstItemName_Click();
+    void LstItemName_DblClick();
+    void TmrCloseTimer_Timer();
+    void BtnClosePreview_Click();
+    void MenuExit_Click();
+
+    // Card file watch, the editor and the two recent-file lists.
+    void tmrMemoFileCheck_Timer();
+    void MenuEditMemo_Click();
+    void MenuChangeEditor_Click();
+    void MenuChangeMemoFile_Click();
+    void MenuFileRecent_Click(int index);
+    void MenuFileRecentVLM_Click(int index);
+    void MenuTitle2_Click();
+    QTimer *tmrMemoFileCheck = nullptr;
+
+    iniMente iniData;
+    ::MemoGroups MemoGroups;
+    bool SelfCopyFlag = false;
+    bool ClockShowing = false;
+
+    QListWidget *LstGroupName = nullptr;
+    QListWidget *LstItemName = nullptr;
+    QPlainTextEdit *TxtPreview = nullptr;
+    QLabel *BtnClosePreview = nullptr;
+    QLabel *Label1 = nullptr;
+    QTimer *TmrCloseTimer = nullptr;
+    QLineEdit *txtReplace = nullptr;
+
+    QMenu *MenuRightClick = nullptr; // the pop-up menu itself
+    QVector<QAction *> MenuCopy;
+    QVector<QAction *> MenuDefaultCopyMode;
+    QVector<QAction *> MenuMinimize;
+    QVector<QAction *> MenuOptionBackColor;
+    QVector<QAction *> MenuDicOpen;
+    QVector<QAction *> MenuWebSearch;
+    QVector<QAction *> MenuFileRecent;
+    QVector<QAction *> MenuFileRecentVLM;
+    QAction *MenuEditMemo = nullptr, *MenuReloadItem = nullptr, *MenuExtAPP = nullptr;
+    QAction *MenuAlwaysOnTop = nullptr, *MenuOptionFont = nullptr;
+    QAction *MenuClipEnable = nullptr, *MenuClipBeepEnable = nullptr, *MenuClipBeepChangeFile = nullptr;
+    QAction *MenuChangeMemoFile = nullptr, *MenuChangeEditor = nullptr, *MenuChangePreviewTime = nullptr;
+    QAction *MenuSetExtApp = nullptr, *MenuChangeTVProgramTableURL = nullptr, *MenuDicAutoCopy = nullptr;
+    QAction *MenuDispHelp = nullptr, *MenuVerInfo = nullptr, *MenuExit = nullptr;
+    QAction *MenuDicOpenOnly = nullptr, *MenuDicTV = nullptr, *MenuCalc = nullptr;
+    QAction *MenuTitle1 = nullptr, *MenuTitle2 = nullptr;
+
+    // The selected line of a list, -1 when none.
+    static int ListIndex(const QListWidget *list);
+
+    QColor activeColor() const { return activeColor_; }
+    QColor inactiveColor() const { return inactiveColor_; }
+
+Q_SIGNALS:
+    void shutdownFinished();
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void moveEvent(QMoveEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dragMoveEvent(QDragMoveEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
+
+private:
+    static win::LRESULT DefWindowProc(win::HWND, win::UINT, win::WPARAM, win::LPARAM);
+
+    void buildControls();
+    void buildMenu();
+    void ApplySettings();
+    void Form_Resize();
+    void shutdown();
+    void showPreviewFor(int group, int item);
+    void showWindowRemembering();
+    void writeClipboard(const QString &text);
+    void afterCopy();
+    bool Form_KeyPress(QKeyEvent *event);
+    bool listKeyPress(QListWidget *list, QKeyEvent *event);
+    void LstItemName_MouseDown(Qt::MouseButton button);
+    void openContextMenuAtPointer();
+    void enableCopyEntries();
+    void setControlColors();
+    void storePlacement();
+    void restorePlacement();
+    int frameExtraHeight() const;
+    QMargins frameMargins() const;
+    void applyPendingPlacement();
+    void setClientHeight(int height);
+    bool isProgramNamedFile(const QString &path) const;
+    void LoadRecentLists();
+    void AddRecentFile(const QString &path, iniMente &list);
+    void FillRecentMenu(const QVector<QAction *> &items, iniMente &list, bool plainCaptions);
+    void connectMemoFileCommands();
+    bool startEditorProgram(const QStringList &args, QString *error);
+
+    AppPaths paths_;
+    AppServices services_;
+    win::HWND hwnd_ = 0;
+    QString settingsFile_;
+
+    QColor activeColor_;
+    QColor inactiveColor_;
+    // Height without the preview, in pixels. Kept for the client area: the frame's share is
+    // known only once the window manager has framed the window.
+    int baseHeight_ = 0;
+    int previewHeight_ = 150;
+    bool replacementDone_ = false;
+    QEventLoop *replaceLoop_ = nullptr;
+    bool exitRequested_ = false;
+    bool shutDown_ = false;
+    int pendingSyntheticClicks_ = 0;
+    QSize ownSize_;
+    QRect pendingOuterGeometry_;
+
+    iniMente recentMemoList_;   // "RecentVLW.ini" in the program's folder
+    iniMente recentEditorList_; // the editor's "Recent.ini"
+    MemoFileWatch memoWatch_;   // the check timer's two stamps
+};

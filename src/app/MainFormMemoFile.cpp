@@ -1,0 +1,213 @@
+// The card file watch, the card editor and the two recent-file lists of the main window.
+#include "app/MainForm.h"
+
+#include "app/MemoFileWatch.h"
+#include "app/RecentFiles.h"
+#include "platform/ProcessStart.h"
+#include "platform/UserStore.h"
+#include "util/Tool.h"
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QFileDialog>
+#include <QMessageBox>
+
+namespace {
+
+const QString kEditorKey = QStringLiteral("Editor");
+const QString kMemoKey = QStringLiteral("TXTFile");
+
+void information(QWidget *parent, const QString &text)
+{
+    QMessageBox::information(parent, QCoreApplication::applicationName(), text);
+}
+
+// The open-file dialog of the two change commands; empty when cancelled or nothing usable
+// (an existing regular file) was chosen.
+QString chooseExistingFile(QWidget *parent, const QString &title, const QStringList &filters,
+                           const QString &initialPath)
+{
+    QFileDialog dialog(parent, title);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setNameFilters(filters);
+    if (!initialPath.isEmpty()) {
+        const QString folder = Tool::GetParentFolder(initialPath);
+        if (!folder.isEmpty())
+            dialog.setDirectory(folder);
+        dialog.selectFile(Tool::GetFileNamePart(initialPath));
+    }
+    if (dialog.exec() != QDialog::Accepted)
+        return QString();
+    const QStringList files = dialog.selectedFiles();
+    if (files.isEmpty() || !QueryFileStatus(files.first()).exists)
+        return QString();
+    return files.first();
+}
+
+} // namespace
+
+void MainForm::connectMemoFileCommands()
+{
+    connect(MenuEditMemo, &QAction::triggered, this, &MainForm::MenuEditMemo_Click);
+    connect(MenuChangeMemoFile, &QAction::triggered, this, &MainForm::MenuChangeMemoFile_Click);
+    connect(MenuChangeEditor, &QAction::triggered, this, &MainForm::MenuChangeEditor_Click);
+    connect(MenuTitle2, &QAction::triggered, this, &MainForm::MenuTitle2_Click);
+    for (int i = 0; i < MenuFileRecent.size(); ++i)
+        connect(MenuFileRecent[i], &QAction::triggered, this, [this, i] { MenuFileRecent_Click(i); });
+    for (int i = 0; i < MenuFileRecentVLM.size(); ++i)
+        connect(MenuFileRecentVLM[i], &QAction::triggered, this, [this, i] { MenuFileRecentVLM_Click(i); });
+}
+
+bool MainForm::startEditorProgram(const QStringList &args, QString *error)
+{
+    const QString editor = iniData.GetiniValue(kEditorKey);
+    if (services_.startProgram)
+        return services_.startProgram(editor, args, error);
+    return StartProgram(editor, args, error);
+}
+
+// ---- The check timer -------------------------------------------------------------------
+
+void MainForm::tmrMemoFileCheck_Timer()
+{
+    if (memoWatch_.checkMemo(QueryFileStatus(iniData.GetiniValue(kMemoKey))))
+        MenuReloadItem_Click();
+
+    const QString listPath = MemoFileWatch::EditorListPath(iniData.GetiniValue(kEditorKey));
+    if (memoWatch_.checkEditorList(QueryFileStatus(listPath))) {
+        recentEditorList_.iniLoader(listPath);
+        FillRecentMenu(MenuFileRecentVLM, recentEditorList_, false);
+    }
+}
+
+// ---- Recent-file lists -----------------------------------------------------------------
+
+void MainForm::LoadRecentLists()
+{
+    recentMemoList_.iniLoader(Tool::MakePath(paths_.programFolder, QStringLiteral("RecentVLW.ini")));
+    const QString listPath = MemoFileWatch::EditorListPath(iniData.GetiniValue(kEditorKey));
+    if (!listPath.isEmpty())
+        recentEditorList_.iniLoader(listPath);
+}
+
+void MainForm::AddRecentFile(const QString &path, iniMente &list)
+{
+    // Another copy of the program may have changed the file since we last read it.
+    list.iniLoader(Tool::MakePath(paths_.programFolder, QStringLiteral("RecentVLW.ini")));
+    RecentFiles::AddPath(list, path);
+    list.iniSaverSameFilename();
+    FillRecentMenu(MenuFileRecent, list, true);
+}
+
+void MainForm::FillRecentMenu(const QVector<QAction *> &items, iniMente &list, bool plainCaptions)
+{
+    // Items beyond the last entry keep what they showed before.
+    const QStringList paths = RecentFiles::Entries(list, std::min<int>(items.size(), RecentFiles::EditorItems));
+    for (int i = 0; i < paths.size(); ++i) {
+        items[i]->setVisible(true);
+        items[i]->setText(RecentFiles::Caption(i, paths[i], plainCaptions));
+    }
+}
+
+void MainForm::MenuFileRecent_Click(int index)
+{
+    const QString path = recentMemoList_.GetiniValue(RecentFiles::EntryKey(index));
+    if (path.isEmpty())
+        return;
+    if (isProgramNamedFile(path)) {
+        QMessageBox::critical(this, QCoreApplication::applicationName(),
+                              QStringLiteral("仕様によりその名前のデータファイルは使用できません。"));
+        return;
+    }
+    iniData.SetiniValue(kMemoKey, path);
+    MenuReloadItem_Click();
+    AddRecentFile(path, recentMemoList_);
+}
+
+void MainForm::MenuFileRecentVLM_Click(int index)
+{
+    hide();
+    QString ignored;
+    startEditorProgram({recentEditorList_.GetiniValue(RecentFiles::EntryKey(index))}, &ignored);
+}
+
+void MainForm::MenuTitle2_Click()
+{
+    hide();
+    QString ignored;
+    startEditorProgram({}, &ignored);
+}
+
+// ---- The editor and the card file ----------------------------------------------------------
+
+void MainForm::MenuEditMemo_Click()
+{
+    for (;;) {
+        const QString editor = iniData.GetiniValue(kEditorKey);
+        if (editor.isEmpty()) {
+            information(this, QStringLiteral("Vellumへのパスが指定されていません。"));
+            MenuChangeEditor_Click();
+            if (iniData.GetiniValue(kEditorKey).isEmpty())
+                return;
+            continue;
+        }
+        if (!QueryFileStatus(editor).exists) {
+            information(this, QStringLiteral("Vellumが見つかりません。再設定してください。"));
+            MenuChangeEditor_Click();
+            return;
+        }
+        QString error;
+        if (!startEditorProgram({iniData.GetiniValue(kMemoKey)}, &error)) {
+            information(this, QStringLiteral("Vellumを起動できませんでした。\n") + error);
+            return;
+        }
+        const bool hides = (MenuMinimize.size() > 2)
+                           && (MenuMinimize[1]->isChecked() || MenuMinimize[2]->isChecked());
+        if (hides)
+            hide();
+        return;
+    }
+}
+
+void MainForm::MenuChangeEditor_Click()
+{
+    information(this, QStringLiteral("これから、エディタとして使用するVellumを設定します。\n"
+                                     "次に表示されるダイアログで、Vellumを指定してください"));
+    // The editor records where it lives; failing that, it is looked for beside us.
+    QString fallback = Tool::MakePath(paths_.programFolder, QStringLiteral("VELLUM.exe"));
+    if (services_.userStore)
+        fallback = services_.userStore->GetSetting(QStringLiteral("Fennecs SoftWares"), QStringLiteral("Vellum"),
+                                                   QStringLiteral("Path"), fallback);
+    const QString initial = iniData.GetiniValue(kEditorKey, fallback);
+
+    const QString chosen = chooseExistingFile(this, QStringLiteral("Vellumを指定してください"),
+                                              {QStringLiteral("Vellum (VELLUM.exe)"), QStringLiteral("その他 (*)")},
+                                              initial);
+    if (chosen.isEmpty()) {
+        QMessageBox box(QMessageBox::NoIcon, QCoreApplication::applicationName(),
+                        QStringLiteral("エディタの変更を中止しました。"), QMessageBox::Ok, this);
+        box.exec();
+        return;
+    }
+    iniData.SetiniValue(kEditorKey, chosen);
+}
+
+void MainForm::MenuChangeMemoFile_Click()
+{
+    const QString chosen = chooseExistingFile(this, QStringLiteral("Memoファイルの変更"),
+                                              {QStringLiteral("Memoファイル(*.vlw)"), QStringLiteral("その他 (*)")},
+                                              iniData.GetiniValue(kMemoKey));
+    if (chosen.isEmpty()) {
+        information(this, QStringLiteral("変更を中止しました。"));
+        return;
+    }
+    if (isProgramNamedFile(chosen)) {
+        QMessageBox::critical(this, QCoreApplication::applicationName(),
+                              QStringLiteral("仕様によりその名前のデータファイルは使用できません。"));
+        return;
+    }
+    iniData.SetiniValue(kMemoKey, chosen);
+    MenuReloadItem_Click();
+    AddRecentFile(chosen, recentMemoList_);
+}

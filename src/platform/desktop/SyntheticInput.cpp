@@ -1,0 +1,254 @@
+#include "platform/desktop/SyntheticInput.h"
+#include "platform/desktop/X11Errors.h"
+
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QGuiApplication>
+#include <QTimer>
+#include <QWidget>
+#include <QWindow>
+
+// Xlib last: its macros (None, Bool, KeyPress...) collide with Qt names.
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/extensions/XTest.h>
+#include <X11/keysym.h>
+
+namespace {
+
+Display *display()
+{
+    auto *app = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+    return app ? app->display() : nullptr;
+}
+
+// Runs the event loop for ms, so that clipboard requests and repaints are served.
+void pump(int ms)
+{
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+Window activeWindow(Display *dpy)
+{
+    const Atom prop = XInternAtom(dpy, "_NET_ACTIVE_WINDOW", False);
+    Atom type = 0;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char *data = nullptr;
+    Window result = 0;
+    if (XGetWindowProperty(dpy, DefaultRootWindow(dpy), prop, 0, 1, False, XA_WINDOW, &type, &format,
+                           &count, &after, &data) == Success && data) {
+        if (type == XA_WINDOW && format == 32 && count == 1)
+            result = *reinterpret_cast<Window *>(data);
+        XFree(data);
+    }
+    return result;
+}
+
+// The window itself and its ancestors up to the root; empty when it has gone.
+QList<Window> lineage(Display *dpy, Window w)
+{
+    QList<Window> chain;
+    x11::X11ErrorTrap trap(dpy);
+    while (w && w != DefaultRootWindow(dpy) && chain.size() < 64) {
+        chain << w;
+        Window root = 0, parent = 0, *children = nullptr;
+        unsigned int n = 0;
+        if (!XQueryTree(dpy, w, &root, &parent, &children, &n))
+            return {};
+        if (children)
+            XFree(children);
+        w = parent;
+    }
+    return chain;
+}
+
+bool isOwnWindow(Display *dpy, Window w)
+{
+    const QList<Window> chain = lineage(dpy, w);
+    const auto windows = QGuiApplication::allWindows();
+    for (const QWindow *window : windows) {
+        if (window->handle() && chain.contains(Window(window->winId())))
+            return true;
+    }
+    return false;
+}
+
+void sendActivate(Display *dpy, Window w, unsigned long timestamp, long source)
+{
+    XEvent ev = {};
+    ev.xclient.type = ClientMessage;
+    ev.xclient.window = w;
+    ev.xclient.message_type = XInternAtom(dpy, "_NET_ACTIVE_WINDOW", False);
+    ev.xclient.format = 32;
+    ev.xclient.data.l[0] = source; // 1 application, 2 pager
+    ev.xclient.data.l[1] = long(timestamp);
+    x11::X11ErrorTrap trap(dpy);
+    XSendEvent(dpy, DefaultRootWindow(dpy), False, SubstructureRedirectMask | SubstructureNotifyMask, &ev);
+}
+
+} // namespace
+
+int x11input::physicalButton(int logical, const unsigned char *map, int count)
+{
+    // With swapped buttons physical 3 gives logical 1: a "left" click must stay a left click.
+    for (int i = 0; i < count; ++i) {
+        if (map[i] == logical)
+            return i + 1;
+    }
+    return logical;
+}
+
+X11SyntheticInput::X11SyntheticInput()
+{
+    x11::InstallErrorHandler();
+}
+
+bool X11SyntheticInput::isAvailable() const
+{
+    return display() != nullptr;
+}
+
+unsigned long X11SyntheticInput::focusedWindow()
+{
+    Display *dpy = display();
+    if (!dpy)
+        return 0;
+    Window focus = 0;
+    int revert = 0;
+    XGetInputFocus(dpy, &focus, &revert);
+    return focus == PointerRoot ? 0 : focus;
+}
+
+void X11SyntheticInput::rememberFocus()
+{
+    Display *dpy = display();
+    if (!dpy)
+        return;
+    Window focus = focusedWindow();
+    const Window active = activeWindow(dpy);
+    if (!focus)
+        focus = active;
+    // Shown again while already in front: keep the window the user came from.
+    if (!focus || isOwnWindow(dpy, focus))
+        return;
+    m_focus = focus;
+    m_active = (active && !isOwnWindow(dpy, active)) ? active : focus;
+}
+
+bool X11SyntheticInput::focusIsBack() const
+{
+    Display *dpy = display();
+    const Window focus = focusedWindow();
+    if (!focus)
+        return false;
+    if (focus == m_focus)
+        return true;
+    // The focus may sit in a child of the window we remembered.
+    return lineage(dpy, focus).contains(Window(m_focus));
+}
+
+void X11SyntheticInput::releaseHeldModifiers()
+{
+    Display *dpy = display();
+    char keys[32];
+    XQueryKeymap(dpy, keys);
+    XModifierKeymap *map = XGetModifierMapping(dpy);
+    if (!map)
+        return;
+    for (int i = 0; i < 8 * map->max_keypermod; ++i) {
+        const KeyCode code = map->modifiermap[i];
+        if (code && (keys[code / 8] & (1 << (code % 8))))
+            XTestFakeKeyEvent(dpy, code, False, CurrentTime);
+    }
+    XFreeModifiermap(map);
+}
+
+bool X11SyntheticInput::paste()
+{
+    Display *dpy = display();
+    if (!dpy)
+        return false;
+    XSync(dpy, False);
+
+    // The window manager gives the focus back a few ms after our window hid; keys sent
+    // before that are lost. Wait for it, and ask for it when it does not come by itself.
+    bool back = false;
+    bool asked = false;
+    QElapsedTimer clock;
+    clock.start();
+    while (m_focus) {
+        back = focusIsBack();
+        if (back || clock.elapsed() >= m_focusTimeoutMs)
+            break;
+        if (!asked && clock.elapsed() >= 30) {
+            if (lineage(dpy, m_active).isEmpty())
+                break; // the window has gone: paste wherever the focus is
+            sendActivate(dpy, m_active, CurrentTime, 2);
+            asked = true;
+        }
+        pump(5);
+    }
+
+    const KeyCode ctrl = XKeysymToKeycode(dpy, XK_Control_L);
+    const KeyCode v = XKeysymToKeycode(dpy, XK_v);
+    if (!ctrl || !v)
+        return false;
+    {
+        x11::X11ErrorTrap trap(dpy);
+        // Alt of a hot key or Shift of Shift+Enter would turn Ctrl+V into another command.
+        releaseHeldModifiers();
+        XTestFakeKeyEvent(dpy, ctrl, True, CurrentTime);
+        XTestFakeKeyEvent(dpy, v, True, CurrentTime);
+        XTestFakeKeyEvent(dpy, v, False, CurrentTime);
+        XTestFakeKeyEvent(dpy, ctrl, False, CurrentTime);
+    }
+    pump(m_settleMs);
+    return back;
+}
+
+void X11SyntheticInput::mouseButton(int button, bool press)
+{
+    Display *dpy = display();
+    if (!dpy)
+        return;
+    unsigned char map[256];
+    const int count = XGetPointerMapping(dpy, map, int(sizeof map));
+    x11::X11ErrorTrap trap(dpy);
+    XTestFakeButtonEvent(dpy, unsigned(x11input::physicalButton(button, map, count)), press ? True : False,
+                         CurrentTime);
+}
+
+void X11SyntheticInput::moveBy(int dx, int dy)
+{
+    Display *dpy = display();
+    if (!dpy)
+        return;
+    x11::X11ErrorTrap trap(dpy);
+    XTestFakeRelativeMotionEvent(dpy, dx, dy, CurrentTime);
+}
+
+SyntheticInput &defaultSyntheticInput()
+{
+    static X11SyntheticInput input;
+    return input;
+}
+
+void activateWindow(QWidget *window, unsigned long timestamp)
+{
+    if (!window)
+        return;
+    window = window->window();
+    window->show();
+    window->raise();
+    window->activateWindow();
+    Display *dpy = display();
+    if (!dpy || !window->windowHandle())
+        return;
+    // Qt's own request carries the time of the last event Qt saw, which for a grabbed
+    // key is older than the key press; repeat it with the press's time.
+    sendActivate(dpy, Window(window->winId()), timestamp, 1);
+    XFlush(dpy);
+}

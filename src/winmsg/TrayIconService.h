@@ -1,0 +1,28 @@
+#pragma once
+// The notification area as the icon object sees it: add, modify or delete one icon
+// record, and mouse activity on the icon delivered back as (callback message, mouse message).
+#include <QIcon>
+#include <QString>
+#include <functional>
+
+class QWidget;
+
+struct TrayIconRecord {
+    QWidget *window = nullptr; // owner of the icon
+    quint32 id = 1;
+    quint32 flags = 7; // message, icon and tip valid
+    quint32 callbackMessage = 0x0200;
+    QIcon icon;
+    QString tip;
+};
+
+class TrayIconService
+{
+public:
+    enum Operation { Add = 0, Modify = 1, Delete = 2 };
+    using Notify = std::function<void(quint32 callbackMessage, qint32 mouseMessage)>;
+
+    virtual ~TrayIconService() = default;
+    virtual bool NotifyIcon(Operation op, const TrayIconRecord &record) = 0;
+    virtual void setNotify(Notify notify) = 0;
+};

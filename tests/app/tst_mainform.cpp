@@ -1,0 +1,358 @@
+// The main window on a real X server, with the desktop replaced by recording fakes.
+#include "app/MainForm.h"
+#include "platform/Cp932.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+namespace {
+
+struct Recorder {
+    QStringList clipboard;
+    int pastes = 0;
+    int focusRemembered = 0;
+    bool selfCopySeen = false;
+};
+
+QByteArray card(const QString &title, const QString &group, const QString &body)
+{
+    return Cp932::encode(title + QChar(1) + group + QChar(1) + body + QChar(1));
+}
+
+} // namespace
+
+class TestMainForm : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir dir_;
+    Recorder rec_;
+    std::unique_ptr<MainForm> form_;
+
+    QString path(const QString &name) const { return dir_.filePath(name); }
+
+    void writeFile(const QString &name, const QByteArray &bytes)
+    {
+        QFile f(path(name));
+        QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(bytes);
+    }
+
+    void writeSettings(const QStringList &lines)
+    {
+        writeFile(QStringLiteral("Quillbox.ini"),
+                  Cp932::encode(QStringLiteral("[General]\r\n") + lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n")));
+    }
+
+    MainForm &start(const QStringList &settings = {}, const QString &commandLine = QString())
+    {
+        QStringList lines = settings;
+        lines << QStringLiteral("TXTFile = ") + path(QStringLiteral("QuillboxData.vlw"));
+        writeSettings(lines);
+        AppPaths paths{dir_.path(), QStringLiteral("Quillbox"), dir_.path()};
+        AppServices services;
+        rec_ = Recorder();
+        services.setClipboardText = [this](const QString &t) {
+            rec_.clipboard.append(t);
+            rec_.selfCopySeen = form_->SelfCopyFlag;
+        };
+        services.pasteIntoPrevious = [this] { ++rec_.pastes; };
+        services.rememberFocus = [this] { ++rec_.focusRemembered; };
+        form_ = std::make_unique<MainForm>(paths, services);
+        form_->Form_Load(commandLine);
+        form_->show();
+        QTest::qWaitForWindowExposed(form_.get());
+        form_->activateWindow();
+        QTest::qWaitForWindowActive(form_.get());
+        return *form_;
+    }
+
+    QString settingsText() const
+    {
+        QFile f(dir_.filePath(QStringLiteral("Quillbox.ini")));
+        f.open(QIODevice::ReadOnly);
+        return Cp932::decode(f.readAll());
+    }
+
+private Q_SLOTS:
+    void init()
+    {
+        QVERIFY(dir_.isValid());
+        writeFile(QStringLiteral("QuillboxData.vlw"),
+                  card(QStringLiteral("朝"), QStringLiteral("挨拶"), QStringLiteral("おはようございます"))
+                      + card(QStringLiteral("名前"), QStringLiteral("挨拶"), QStringLiteral("Dear %1, thank you. %1"))
+                      + card(QStringLiteral("住所"), QStringLiteral("自宅"), QStringLiteral("東京都\r\n千代田区"))
+                      + card(QStringLiteral("番号"), QStringLiteral("電話"), QStringLiteral("03-0000-0000")));
+    }
+    void cleanup() { form_.reset(); }
+
+    void startupWritesDefaultsAndFillsGroups()
+    {
+        MainForm &f = start({QStringLiteral("CopyMode = 7"), QStringLiteral("MinimizeAfterCopy = 5")});
+        QCOMPARE(f.windowTitle(), QStringLiteral("Quillbox with VLM Ver.") + QStringLiteral("%1.%2.%3").arg(QB_VERSION_MAJOR).arg(QB_VERSION_MINOR).arg(QB_VERSION_REVISION));
+        QCOMPARE(f.LstGroupName->count(), 3);
+        QCOMPARE(f.LstGroupName->item(0)->text(), QStringLiteral("A :挨拶"));
+        QCOMPARE(f.LstGroupName->item(2)->text(), QStringLiteral("C :電話"));
+        QCOMPARE(f.LstItemName->count(), 0);
+
+        const QString saved = settingsText();
+        QVERIFY(saved.startsWith(QStringLiteral("[General]\r\n")));
+        QVERIFY(saved.contains(QStringLiteral("\r\nCopyMode = 0\r\n")));
+        QVERIFY(saved.contains(QStringLiteral("\r\nMinimizeAfterCopy = 0\r\n")));
+        QVERIFY(saved.contains(QStringLiteral("\r\nPopUpCalcKeyCode = 36\r\n")));
+        QVERIFY(f.MenuDefaultCopyMode[0]->isChecked());
+        QVERIFY(!f.MenuDefaultCopyMode[1]->isChecked());
+        for (QAction *a : f.MenuMinimize)
+            QVERIFY(!a->isChecked());
+        QVERIFY(f.MenuClipEnable->isChecked());
+        QVERIFY(f.MenuClipBeepEnable->isChecked());
+        QVERIFY(!f.MenuDicAutoCopy->isChecked());
+    }
+
+    void lettersPickGroupThenItemAndCopy()
+    {
+        MainForm &f = start({QStringLiteral("MinimizeAfterCopy = 2")});
+        f.LstGroupName->setFocus();
+        QTest::keyClick(f.LstGroupName, Qt::Key_D); // beyond the last group
+        QCOMPARE(MainForm::ListIndex(f.LstGroupName), -1);
+        QTest::keyClick(f.LstGroupName, Qt::Key_B);
+        QCOMPARE(MainForm::ListIndex(f.LstGroupName), 1);
+        QCOMPARE(f.LstItemName->count(), 1);
+        QCOMPARE(f.LstItemName->item(0)->text(), QStringLiteral("A :住所"));
+        QTRY_VERIFY(f.LstItemName->hasFocus());
+
+        QTest::keyClick(f.LstItemName, Qt::Key_A);
+        QCOMPARE(rec_.clipboard, QStringList{QStringLiteral("東京都\r\n千代田区")});
+        QVERIFY(rec_.selfCopySeen);
+        QVERIFY(!f.SelfCopyFlag);
+        QCOMPARE(rec_.pastes, 1);
+        QVERIFY(!f.isVisible());
+    }
+
+    void escapeStepsBackThenHides()
+    {
+        MainForm &f = start();
+        f.LstGroupName->setFocus();
+        QTest::keyClick(f.LstGroupName, Qt::Key_A);
+        QTRY_VERIFY(f.LstItemName->hasFocus());
+        QTest::keyClick(f.LstItemName, Qt::Key_Escape);
+        QTRY_VERIFY(f.LstGroupName->hasFocus());
+        QVERIFY(f.isVisible());
+        QTest::keyClick(f.LstGroupName, Qt::Key_Escape);
+        QVERIFY(!f.isVisible());
+    }
+
+    void preview_data()
+    {
+        QTest::addColumn<QString>("closeTime");
+        QTest::addColumn<bool>("shown");
+        QTest::addColumn<bool>("closesByItself");
+        QTest::newRow("closes after its time") << "400" << true << true;
+        QTest::newRow("zero stays") << "0" << true << false;
+        QTest::newRow("50 shows nothing") << "50" << false << false;
+        QTest::newRow("not a number never closes") << "abc" << true << false;
+    }
+    void preview()
+    {
+        QFETCH(QString, closeTime);
+        QFETCH(bool, shown);
+        QFETCH(bool, closesByItself);
+        MainForm &f = start({QStringLiteral("PreviewCloseTime = ") + closeTime});
+        QTest::qWait(200); // let the window manager settle the frame
+        const int before = f.frameGeometry().height();
+        f.LstGroupName->setCurrentRow(1);
+        f.LstItemName->setCurrentRow(0);
+        QCOMPARE(f.TxtPreview->isVisible(), shown);
+        if (!shown)
+            return;
+        QVERIFY(f.TxtPreview->toPlainText().startsWith(QStringLiteral("住所\n------------\n東京都")));
+        QTRY_VERIFY(f.frameGeometry().height() > before);
+        QVERIFY(f.BtnClosePreview->isVisible());
+        QTest::qWait(700);
+        QCOMPARE(!f.TxtPreview->isVisible(), closesByItself);
+        if (!closesByItself) {
+            QTest::mouseClick(f.BtnClosePreview, Qt::LeftButton);
+            QVERIFY(!f.TxtPreview->isVisible());
+        }
+        QTRY_COMPARE(f.frameGeometry().height(), before);
+    }
+
+    void clickingIntoPreviewKeepsItOpen()
+    {
+        MainForm &f = start({QStringLiteral("PreviewCloseTime = 300")});
+        f.LstGroupName->setCurrentRow(0);
+        f.LstItemName->setCurrentRow(0);
+        QVERIFY(f.TxtPreview->isVisible());
+        f.TxtPreview->setFocus();
+        QTest::qWait(600);
+        QVERIFY(f.TxtPreview->isVisible());
+    }
+
+    void partialChangeCopyReplacesEveryPlaceholder()
+    {
+        MainForm &f = start({QStringLiteral("CopyMode = 1"), QStringLiteral("PreviewCloseTime = 3000")});
+        f.LstGroupName->setFocus();
+        QTest::keyClick(f.LstGroupName, Qt::Key_A);
+        QTimer::singleShot(100, this, [&f] {
+            QVERIFY(f.txtReplace->isVisible());
+            QVERIFY(!f.LstGroupName->isEnabled());
+            QVERIFY(!f.LstItemName->isEnabled());
+            QTest::keyClick(f.txtReplace, Qt::Key_Escape); // does not cancel
+            QTest::keyClicks(f.txtReplace, QStringLiteral("Tanaka"));
+            QTest::keyClick(f.txtReplace, Qt::Key_Return);
+        });
+        QTest::keyClick(f.LstItemName, Qt::Key_B);
+        QCOMPARE(rec_.clipboard, QStringList{QStringLiteral("Dear Tanaka, thank you. Tanaka")});
+        QVERIFY(!f.txtReplace->isVisible());
+        QVERIFY(f.LstItemName->isEnabled());
+        QVERIFY(!f.TxtPreview->isVisible()); // closed right after the copy
+        QVERIFY(f.isVisible());              // after-copy mode 0
+
+        // An item without a placeholder is copied as is, once.
+        f.LstItemName->setCurrentRow(0);
+        f.MenuCopy_Click(1);
+        QCOMPARE(rec_.clipboard.size(), 2);
+        QCOMPARE(rec_.clipboard.last(), QStringLiteral("おはようございます"));
+    }
+
+    void reloadDuringWaitLeavesClipboardAlone()
+    {
+        MainForm &f = start({QStringLiteral("CopyMode = 1")});
+        f.LstGroupName->setCurrentRow(0);
+        f.LstItemName->setCurrentRow(1);
+        QTimer::singleShot(100, this, [this, &f] {
+            writeFile(QStringLiteral("QuillboxData.vlw"),
+                      card(QStringLiteral("朝"), QStringLiteral("挨拶"), QStringLiteral("x"))
+                          + card(QStringLiteral("別"), QStringLiteral("挨拶"), QStringLiteral("other %1")));
+            f.MenuReloadItem_Click();
+            QTest::keyClick(f.txtReplace, Qt::Key_Return);
+        });
+        f.MenuCopy_Click(1);
+        QVERIFY(rec_.clipboard.isEmpty());
+        QVERIFY(f.LstGroupName->isEnabled());
+    }
+
+    void afterCopyModes_data()
+    {
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<bool>("visible");
+        QTest::addColumn<int>("pastes");
+        QTest::newRow("stay") << 0 << true << 0;
+        QTest::newRow("hide") << 1 << false << 0;
+        QTest::newRow("hide and paste") << 2 << false << 1;
+    }
+    void afterCopyModes()
+    {
+        QFETCH(int, mode);
+        QFETCH(bool, visible);
+        QFETCH(int, pastes);
+        MainForm &f = start();
+        f.MenuMinimize_Click(mode);
+        QCOMPARE(f.iniData.GetiniValue(QStringLiteral("MinimizeAfterCopy")), QString::number(mode));
+        f.LstGroupName->setCurrentRow(2);
+        f.LstItemName->setCurrentRow(0);
+        f.LstItemName_DblClick();
+        QCOMPARE(rec_.clipboard, QStringList{QStringLiteral("03-0000-0000")});
+        QCOMPARE(f.isVisible(), visible);
+        QCOMPARE(rec_.pastes, pastes);
+    }
+
+    void narrowWindowKeepsColumns()
+    {
+        MainForm &f = start();
+        f.resize(400, 300);
+        QTRY_COMPARE(f.width(), 400);
+        const int itemLeft = f.LstItemName->x();
+        QCOMPARE(itemLeft, int(0.45 * 400));
+        f.resize(30, 300); // 0.45 * 30 is less than the close label's width
+        QTRY_VERIFY(f.width() < 100);
+        QCOMPARE(f.LstItemName->x(), itemLeft);
+    }
+
+    void spaceOpensMenuWithCopyEntriesFollowingSelection()
+    {
+        MainForm &f = start();
+        f.LstGroupName->setFocus();
+        bool disabledWithoutItem = false;
+        QTimer::singleShot(200, this, [&] {
+            disabledWithoutItem = !f.MenuCopy[0]->isEnabled() && !f.MenuCopy[1]->isEnabled();
+            if (QWidget *popup = QApplication::activePopupWidget())
+                popup->close();
+        });
+        QTest::keyClick(f.LstGroupName, Qt::Key_Space);
+        QVERIFY(disabledWithoutItem);
+        QVERIFY(rec_.clipboard.isEmpty());
+    }
+
+    void exitDuringReplacementSavesAndCopiesNothing()
+    {
+        MainForm &f = start({QStringLiteral("CopyMode = 1")});
+        QSignalSpy finished(&f, &MainForm::shutdownFinished);
+        f.LstGroupName->setCurrentRow(0);
+        f.LstItemName->setCurrentRow(1);
+        QTimer::singleShot(100, &f, [&f] { f.requestExit(); });
+        f.MenuCopy_Click(1);
+        QVERIFY(rec_.clipboard.isEmpty());
+        QTRY_COMPARE(finished.count(), 1);
+        const QString saved = settingsText();
+        QVERIFY(saved.contains(QStringLiteral("\r\nBootupTop = ")));
+        QVERIFY(saved.contains(QStringLiteral("\r\nBootupWidth = ")));
+        f.requestExit();
+        QTest::qWait(50);
+        QCOMPARE(finished.count(), 1);
+    }
+
+    void placementSurvivesARestart()
+    {
+        {
+            MainForm &f = start();
+            f.move(123, 77);
+            QTest::qWait(300);
+            f.requestExit();
+            QTRY_VERIFY(f.isShutDown());
+        }
+        const QString first = settingsText();
+        form_.reset();
+        AppPaths paths{dir_.path(), QStringLiteral("Quillbox"), dir_.path()};
+        form_ = std::make_unique<MainForm>(paths, AppServices());
+        form_->Form_Load(QString());
+        form_->show();
+        QTest::qWaitForWindowExposed(form_.get());
+        QTest::qWait(300);
+        form_->requestExit();
+        QTRY_VERIFY(form_->isShutDown());
+        const auto bootup = [](const QString &text) {
+            QStringList keys;
+            for (const QString &line : text.split(QStringLiteral("\r\n")))
+                if (line.startsWith(QStringLiteral("Bootup")))
+                    keys << line;
+            return keys;
+        };
+        QCOMPARE(bootup(settingsText()).size(), 4);
+        QCOMPARE(bootup(settingsText()), bootup(first));
+    }
+
+    void closeBoxOnlyHides()
+    {
+        MainForm &f = start();
+        QSignalSpy finished(&f, &MainForm::shutdownFinished);
+        f.close();
+        QVERIFY(!f.isVisible());
+        QTest::qWait(50);
+        QCOMPARE(finished.count(), 0);
+    }
+};
+
+QTEST_MAIN(TestMainForm)
+#include "tst_mainform.moc"

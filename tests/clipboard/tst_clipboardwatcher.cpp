@@ -1,0 +1,154 @@
+// The desktop clipboard feeding the viewer chain (needs an X server and xclip).
+#include "platform/ClipboardChain.h"
+#include "platform/desktop/ClipboardWatcher.h"
+
+#include <QtTest>
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QMimeData>
+
+namespace {
+int draws = 0;
+ClipboardWatcher *watcher = nullptr;
+QList<ClipboardSnapshot> seen;
+
+win::LRESULT viewerProc(win::HWND, win::UINT msg, win::WPARAM, win::LPARAM)
+{
+    if (msg == win::WM_DRAWCLIPBOARD) {
+        ++draws;
+        if (watcher)
+            seen.append(watcher->snapshot());
+    }
+    return 0;
+}
+
+QString xclipOut()
+{
+    QProcess p;
+    p.start(QStringLiteral("xclip"), {QStringLiteral("-selection"), QStringLiteral("clipboard"), QStringLiteral("-o")});
+    // We own the clipboard and must keep serving it while xclip reads.
+    QElapsedTimer timer;
+    timer.start();
+    while (p.state() != QProcess::NotRunning && timer.elapsed() < 5000)
+        QTest::qWait(10);
+    return QString::fromUtf8(p.readAllStandardOutput());
+}
+
+void xclipIn(const QByteArray &data, const QString &target = QString())
+{
+    QStringList args{QStringLiteral("-selection"), QStringLiteral("clipboard")};
+    if (!target.isEmpty())
+        args << QStringLiteral("-t") << target;
+    QProcess p;
+    p.start(QStringLiteral("xclip"), args);
+    p.write(data);
+    p.closeWriteChannel();
+    // xclip stays in the background as the owner; the foreground process ends at once.
+    p.waitForFinished(5000);
+}
+} // namespace
+
+class TestClipboardWatcher : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void initTestCase();
+    void init();
+    void cleanupTestCase();
+    void ownWriteNotifiesInsideTheCall();
+    void otherProgramsTextGetsCrLf();
+    void secretHintIsReported();
+    void imageHasNoText();
+    void snapshotIsReadOncePerChange();
+
+private:
+    ProcessClipboardChain chain_;
+    win::HWND viewer_ = 0;
+    ClipboardWatcher *watcher_ = nullptr;
+};
+
+void TestClipboardWatcher::initTestCase()
+{
+    if (QStandardPaths::findExecutable(QStringLiteral("xclip")).isEmpty())
+        QSKIP("xclip is needed");
+    viewer_ = win::CreateWindowHandle(&viewerProc);
+    chain_.SetClipboardViewer(viewer_);
+    watcher_ = new ClipboardWatcher(chain_);
+    watcher = watcher_;
+}
+
+void TestClipboardWatcher::init()
+{
+    draws = 0;
+    seen.clear();
+}
+
+void TestClipboardWatcher::cleanupTestCase()
+{
+    watcher = nullptr;
+    delete watcher_;
+}
+
+void TestClipboardWatcher::ownWriteNotifiesInsideTheCall()
+{
+    ClipboardWatcher::WriteText(QStringLiteral("one\r\ntwo\rthree"));
+    QCOMPARE(draws, 1); // before WriteText returned
+    QCOMPARE(seen.size(), 1);
+    QVERIFY(seen.first().hasText);
+    QCOMPARE(seen.first().text, QStringLiteral("one\r\ntwo\rthree"));
+    // Other programs see LF.
+    QCOMPARE(xclipOut(), QStringLiteral("one\ntwo\rthree"));
+}
+
+void TestClipboardWatcher::otherProgramsTextGetsCrLf()
+{
+    xclipIn("a\nb\r\nc ☆");
+    QTRY_COMPARE_WITH_TIMEOUT(draws, 1, 5000);
+    QCOMPARE(seen.size(), 1);
+    QVERIFY(seen.first().hasText);
+    QVERIFY(!seen.first().secret);
+    QCOMPARE(seen.first().text, QStringLiteral("a\r\nb\r\nc ☆"));
+}
+
+void TestClipboardWatcher::secretHintIsReported()
+{
+    auto *data = new QMimeData;
+    data->setText(QStringLiteral("hunter2"));
+    data->setData(QString::fromLatin1(ClipboardWatcher::PasswordHintFormat), "secret");
+    QGuiApplication::clipboard()->setMimeData(data, QClipboard::Clipboard);
+    QCOMPARE(draws, 1);
+    QVERIFY(seen.first().secret);
+    QCOMPARE(seen.first().text, QString());
+}
+
+void TestClipboardWatcher::imageHasNoText()
+{
+    QByteArray png;
+    {
+        QImage image(4, 4, QImage::Format_RGB32);
+        image.fill(Qt::red);
+        QBuffer buffer(&png);
+        buffer.open(QIODevice::WriteOnly);
+        image.save(&buffer, "PNG");
+    }
+    xclipIn(png, QStringLiteral("image/png"));
+    QTRY_COMPARE_WITH_TIMEOUT(draws, 1, 5000);
+    QVERIFY(!seen.first().hasText);
+    QCOMPARE(seen.first().text, QString());
+}
+
+void TestClipboardWatcher::snapshotIsReadOncePerChange()
+{
+    ClipboardWatcher::WriteText(QStringLiteral("first"));
+    QCOMPARE(watcher_->snapshot().text, QStringLiteral("first"));
+    // Bypass the notification: the kept snapshot still describes the last change.
+    {
+        const QSignalBlocker block(QGuiApplication::clipboard());
+        QGuiApplication::clipboard()->setText(QStringLiteral("second"));
+    }
+    QCOMPARE(watcher_->snapshot().text, QStringLiteral("first"));
+    QCOMPARE(ClipboardWatcher::ReadClipboard().text, QStringLiteral("second"));
+}
+
+QTEST_MAIN(TestClipboardWatcher)
+#include "tst_clipboardwatcher.moc"
