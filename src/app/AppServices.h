@@ -5,8 +5,11 @@
 #include <functional>
 
 class QWidget;
+class HotKeyService;
 class ShellService;
+class TrayIconService;
 class UserStore;
+struct ClipboardSnapshot;
 
 struct AppServices {
     // Puts text on the clipboard (CR LF becomes LF there).
@@ -23,7 +26,17 @@ struct AppServices {
     // description in *error.
     std::function<bool(const QString &program, const QStringList &args, QString *error)> startProgram;
     ShellService *shell = nullptr;
-    UserStore *userStore = nullptr; // the per-user settings store
+    UserStore *userStore = nullptr; // the per-user settings store; in memory when none
+
+    // Global hot keys and the time stamp of the key event that fired last; none: no hot keys.
+    HotKeyService *hotKeys = nullptr;
+    std::function<unsigned long()> hotKeyEventTime;
+    TrayIconService *tray = nullptr; // none: no tray icon
+
+    // The clipboard of the change being handled, read at most once per change.
+    std::function<ClipboardSnapshot()> readClipboard;
+    // Starts the click sound and returns at once.
+    std::function<void(const QString &soundFile)> playSound;
 };
 
 struct AppPaths {

@@ -2,27 +2,49 @@
 
 #include "platform/ProcessStart.h"
 #include "platform/UserStore.h"
+#include "platform/desktop/ClickSound.h"
 #include "platform/desktop/ClipboardWatcher.h"
 #include "platform/desktop/DesktopShell.h"
 #include "platform/desktop/SyntheticInput.h"
+#include "platform/desktop/X11HotKeyService.h"
 #include "platform/desktop/clsMouse.h"
+#include "winmsg/QtTrayIconService.h"
 
-AppServices DesktopServices()
+struct DesktopServices::Parts {
+    DesktopShell shell;
+    FileUserStore store;
+    ClipboardWatcher clipboard;
+    ClickSound sound;
+    X11HotKeyService hotKeys;
+    QtTrayIconService tray;
+};
+
+DesktopServices::DesktopServices() : parts_(std::make_unique<Parts>()) {}
+
+DesktopServices::~DesktopServices() = default;
+
+AppServices DesktopServices::services() const
 {
-    static DesktopShell shell;
-    static FileUserStore store;
-    AppServices services;
-    services.setClipboardText = &ClipboardWatcher::WriteText;
-    services.rememberFocus = [] { defaultSyntheticInput().rememberFocus(); };
-    services.pasteIntoPrevious = [] { defaultSyntheticInput().paste(); };
-    services.clickLeftAtPointer = [] {
+    Parts *p = parts_.get();
+    AppServices s;
+    s.setClipboardText = &ClipboardWatcher::WriteText;
+    s.rememberFocus = [] { defaultSyntheticInput().rememberFocus(); };
+    s.pasteIntoPrevious = [] { defaultSyntheticInput().paste(); };
+    s.clickLeftAtPointer = [] {
         clsMouse mouse;
         mouse.LeftDown();
         mouse.LeftUp();
     };
-    services.activateWindow = &activateWindow;
-    services.startProgram = &StartProgram;
-    services.shell = &shell;
-    services.userStore = &store;
-    return services;
+    s.activateWindow = &activateWindow;
+    s.startProgram = &StartProgram;
+    s.shell = &p->shell;
+    s.userStore = &p->store;
+    if (p->hotKeys.isAvailable()) {
+        s.hotKeys = &p->hotKeys;
+        s.hotKeyEventTime = [p] { return static_cast<unsigned long>(p->hotKeys.lastEventTime()); };
+    }
+    s.tray = &p->tray;
+    s.readClipboard = [p] { return p->clipboard.snapshot(); };
+    s.playSound = [p](const QString &file) { p->sound.play(file); };
+    return s;
 }

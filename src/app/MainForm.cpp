@@ -1,5 +1,6 @@
 #include "app/MainForm.h"
 
+#include "app/AppIcon.h"
 #include "app/ListRules.h"
 #include "util/Tool.h"
 
@@ -43,6 +44,9 @@ MainForm::MainForm(const AppPaths &paths, const AppServices &services, QWidget *
     tmrMemoFileCheck->setObjectName(QStringLiteral("tmrMemoFileCheck"));
     connect(tmrMemoFileCheck, &QTimer::timeout, this, &MainForm::tmrMemoFileCheck_Timer);
     connectMemoFileCommands();
+    connectClipboardCommands();
+    connectHotKeyCommands();
+    setWindowIcon(AppIcon());
     resize(DesignWidth, DesignHeight);
     baseHeight_ = DesignHeight;
 }

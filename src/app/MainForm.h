@@ -4,7 +4,11 @@
 #include "app/AppServices.h"
 #include "app/MemoFileWatch.h"
 #include "app/MemoTable.h"
+#include "clipboard/ClipHistory.h"
+#include "platform/UserStore.h"
 #include "platform/WinWindow.h"
+#include "winmsg/clsHotKey.h"
+#include "winmsg/clsSysTray.h"
 #include "settings/iniMente.h"
 
 #include <QColor>
@@ -66,6 +70,19 @@ public:
     void MenuFileRecentVLM_Click(int index);
     void MenuTitle2_Click();
     QTimer *tmrMemoFileCheck = nullptr;
+
+    // Clipboard history.
+    void ChangeClipBoard();
+    void MenuClipEnable_Click();
+    void MenuClipBeepEnable_Click();
+    void MenuClipBeepChangeFile_Click();
+
+    // Hot keys, tray icon and what they do.
+    void clsHotKey_HotKey(const QString &key, unsigned long timestamp = 0);
+    void clstray_MouseDown(int Button);
+    void MenuExtAPP_Click();
+    void MenuSetExtApp_Click();
+    clsHotKey *hotKeys() const { return hotKey_.get(); }
 
     iniMente iniData;
     ::MemoGroups MemoGroups;
@@ -147,6 +164,17 @@ private:
     void AddRecentFile(const QString &path, iniMente &list);
     void FillRecentMenu(const QVector<QAction *> &items, iniMente &list, bool plainCaptions);
     void connectMemoFileCommands();
+    void connectClipboardCommands();
+    void connectHotKeyCommands();
+    void RegisterHotKeys();
+    void CreateTrayIcon();
+    void ReleaseHotKeysAndTray();
+    void StartClipMonitor();
+    void StopClipMonitor();
+    void PopUpMenu();
+    void PopUpClock();
+    void PopUpHistory();
+    bool afterCopyHides() const;
     bool startEditorProgram(const QStringList &args, QString *error);
 
     AppPaths paths_;
@@ -167,6 +195,11 @@ private:
     int pendingSyntheticClicks_ = 0;
     QSize ownSize_;
     QRect pendingOuterGeometry_;
+
+    MemoryUserStore memoryStore_; // used when no per-user store was handed in
+    std::unique_ptr<ClipHistory> clipHistory_;
+    std::unique_ptr<clsHotKey> hotKey_;
+    std::unique_ptr<clsSysTray> clstray;
 
     iniMente recentMemoList_;   // "RecentVLW.ini" in the program's folder
     iniMente recentEditorList_; // the editor's "Recent.ini"

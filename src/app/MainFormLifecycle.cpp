@@ -45,6 +45,8 @@ void MainForm::Form_Load(const QString &commandLine)
     setWindowTitle(MainFormCaption());
     ClockShowing = false;
     SelfCopyFlag = false;
+    RegisterHotKeys();
+    CreateTrayIcon();
 
     LoadRecentLists();
     if (Tool::GetExtension(commandLine).toLower() == QStringLiteral("vlw")) {
@@ -66,6 +68,7 @@ void MainForm::Form_Load(const QString &commandLine)
     iniData.iniSaver(settingsFile_);
     FillRecentMenu(MenuFileRecent, recentMemoList_, true);
     FillRecentMenu(MenuFileRecentVLM, recentEditorList_, false);
+    StartClipMonitor();
 }
 
 void MainForm::ApplySettings()
@@ -164,8 +167,7 @@ void MainForm::MenuReloadItem_Click()
 {
     LstGroupName->clear();
     LstItemName->clear();
-    NoHistory history;
-    ReadMemoFile(iniData.GetiniValue(QStringLiteral("TXTFile")), history, MemoGroups);
+    ReadMemoFile(iniData.GetiniValue(QStringLiteral("TXTFile")), *clipHistory_, MemoGroups);
     QStringList labels;
     labels.reserve(MemoGroups.size());
     for (int i = 0; i < MemoGroups.size(); ++i)
@@ -251,18 +253,11 @@ void MainForm::shutdown()
 {
     if (shutDown_)
         return;
+    StopClipMonitor();
     TmrCloseTimer_Timer();
     storePlacement();
     iniData.iniSaverSameFilename();
+    ReleaseHotKeysAndTray();
     shutDown_ = true;
     Q_EMIT shutdownFinished();
-}
-
-bool MainForm::RunHotKeyAction(const QString &name, unsigned long timestamp)
-{
-    if (name == QStringLiteral("PopUp")) {
-        PopUpLists(timestamp);
-        return true;
-    }
-    return false;
 }

@@ -35,7 +35,8 @@ int runResident(int argc, char **argv, const CommandLine &cmd)
     paths.sharedFolder = folder.sharedFolder();
     paths.exeBaseName = QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName();
 
-    MainForm form(paths, DesktopServices());
+    DesktopServices desktop;
+    MainForm form(paths, desktop.services());
     QObject::connect(&form, &MainForm::shutdownFinished, &app, [&] {
         instance.stopListening();
         QCoreApplication::quit();

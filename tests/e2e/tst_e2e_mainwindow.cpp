@@ -203,8 +203,9 @@ private Q_SLOTS:
         QVERIFY(!window.isEmpty());
         run(QStringLiteral("xdotool"), {QStringLiteral("windowactivate"), QStringLiteral("--sync"), window});
         QTest::qWait(300);
+        // A and B are the clipboard and address history, so the card file's group is C.
         run(QStringLiteral("xdotool"), {QStringLiteral("key"), QStringLiteral("--delay"), QStringLiteral("100"),
-                                        QStringLiteral("a"), QStringLiteral("a")});
+                                        QStringLiteral("c"), QStringLiteral("a")});
         QTRY_COMPARE(run(QStringLiteral("xclip"), {QStringLiteral("-selection"), QStringLiteral("clipboard"),
                                                    QStringLiteral("-o")}),
                      QStringLiteral("from the other file"));
@@ -234,7 +235,7 @@ private Q_SLOTS:
         QCOMPARE(quillbox({QStringLiteral("--hotkey"), QStringLiteral("PopUp")}), 0);
         QTest::qWait(500);
         run(QStringLiteral("xdotool"), {QStringLiteral("key"), QStringLiteral("--delay"), QStringLiteral("150"),
-                                        QStringLiteral("b"), QStringLiteral("a")});
+                                        QStringLiteral("d"), QStringLiteral("a")});
         QTRY_VERIFY_WITH_TIMEOUT(!windowVisible(), 5000);
         const auto pasted = [&] {
             QFile f(pastedFile);

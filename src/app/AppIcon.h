@@ -1,0 +1,5 @@
+#pragma once
+#include <QIcon>
+
+// The program's icon for the window and the tray, drawn rather than shipped.
+QIcon AppIcon();
