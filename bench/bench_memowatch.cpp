@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QFile>
 #include <QListWidget>
 #include <QProcess>
@@ -68,10 +69,9 @@ qint64 processRunNs(qint64 pid)
 // Runs the event loop (timers included) for ms milliseconds.
 void spin(int ms)
 {
-    QElapsedTimer wait;
-    wait.start();
-    while (wait.elapsed() < ms)
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
 }
 
 void latency(int rounds, int idleSeconds)
@@ -95,11 +95,14 @@ void latency(int rounds, int idleSeconds)
         writeAtomically(memo, card(group, QStringLiteral("y")));
         bool seen = false;
         while (!seen && clock.elapsed() < 10000) {
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 2);
-            QThread::usleep(500);
-            seen = form.LstGroupName->count() > 0 && form.LstGroupName->item(0)->text().contains(group);
+            spin(2);
+            seen = !form.LstGroupName->findItems(group, Qt::MatchContains).isEmpty(); // after any history groups
         }
         ms.append(seen ? clock.nsecsElapsed() / 1e6 : -1);
+        if (!seen)
+            std::printf("  (timer active %d, remaining %d ms, first line \"%s\")\n", form.tmrMemoFileCheck->isActive(),
+                        form.tmrMemoFileCheck->remainingTime(),
+                        form.LstGroupName->count() ? qPrintable(form.LstGroupName->item(0)->text()) : "");
         std::printf("  round %d: %.1f ms\n", i + 1, ms.last());
     }
     QVector<double> ok = ms;

@@ -444,9 +444,18 @@ void MainForm::dragMoveEvent(QDragMoveEvent *event)
     }
 }
 
-bool MainForm::isProgramNamedFile(const QString &path) const
+bool MainForm::SwitchMemoFile(const QString &path)
 {
-    return Tool::GetBaseName(path).compare(paths_.exeBaseName, Qt::CaseInsensitive) == 0;
+    // A card file named like the program would be taken for the program's own files.
+    if (Tool::GetBaseName(path).compare(paths_.exeBaseName, Qt::CaseInsensitive) == 0) {
+        QMessageBox::critical(this, QCoreApplication::applicationName(),
+                              QStringLiteral("仕様によりその名前のデータファイルは使用できません。"));
+        return false;
+    }
+    iniData.SetiniValue(QStringLiteral("TXTFile"), path);
+    MenuReloadItem_Click();
+    AddRecentFile(path, recentMemoList_);
+    return true;
 }
 
 void MainForm::dropEvent(QDropEvent *event)
@@ -456,13 +465,5 @@ void MainForm::dropEvent(QDropEvent *event)
         return;
     event->setDropAction(Qt::CopyAction);
     event->accept();
-    const QString path = urls.first().toLocalFile();
-    if (isProgramNamedFile(path)) {
-        QMessageBox::critical(this, QCoreApplication::applicationName(),
-                              QStringLiteral("仕様によりその名前のデータファイルは使用できません。"));
-        return;
-    }
-    iniData.SetiniValue(QStringLiteral("TXTFile"), path);
-    MenuReloadItem_Click();
-    AddRecentFile(path, recentMemoList_);
+    SwitchMemoFile(urls.first().toLocalFile());
 }

@@ -159,7 +159,8 @@ private:
     QMargins frameMargins() const;
     void applyPendingPlacement();
     void setClientHeight(int height);
-    bool isProgramNamedFile(const QString &path) const;
+    // Makes path the card file and shows it, unless it is named like the program.
+    bool SwitchMemoFile(const QString &path);
     void LoadRecentLists();
     void AddRecentFile(const QString &path, iniMente &list);
     void FillRecentMenu(const QVector<QAction *> &items, iniMente &list, bool plainCaptions);

@@ -115,14 +115,7 @@ void MainForm::MenuFileRecent_Click(int index)
     const QString path = recentMemoList_.GetiniValue(RecentFiles::EntryKey(index));
     if (path.isEmpty())
         return;
-    if (isProgramNamedFile(path)) {
-        QMessageBox::critical(this, QCoreApplication::applicationName(),
-                              QStringLiteral("仕様によりその名前のデータファイルは使用できません。"));
-        return;
-    }
-    iniData.SetiniValue(kMemoKey, path);
-    MenuReloadItem_Click();
-    AddRecentFile(path, recentMemoList_);
+    SwitchMemoFile(path);
 }
 
 void MainForm::MenuFileRecentVLM_Click(int index)
@@ -202,12 +195,5 @@ void MainForm::MenuChangeMemoFile_Click()
         information(this, QStringLiteral("変更を中止しました。"));
         return;
     }
-    if (isProgramNamedFile(chosen)) {
-        QMessageBox::critical(this, QCoreApplication::applicationName(),
-                              QStringLiteral("仕様によりその名前のデータファイルは使用できません。"));
-        return;
-    }
-    iniData.SetiniValue(kMemoKey, chosen);
-    MenuReloadItem_Click();
-    AddRecentFile(chosen, recentMemoList_);
+    SwitchMemoFile(chosen);
 }
