@@ -1,0 +1,50 @@
+// Another program that owns the clipboard with a text and, unless told otherwise, the hint
+// that password managers put beside a secret. It prints "owner" once it holds the clipboard
+// and stays its owner until its standard input closes or reads "quit".
+//   secret_owner TEXT [--hint VALUE | --no-hint]
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QMimeData>
+#include <QSocketNotifier>
+
+#include <cstdio>
+#include <unistd.h>
+
+int main(int argc, char **argv)
+{
+    QGuiApplication app(argc, argv);
+    const QStringList args = QCoreApplication::arguments().mid(1);
+    if (args.isEmpty()) {
+        std::fprintf(stderr, "usage: secret_owner TEXT [--hint VALUE | --no-hint]\n");
+        return 2;
+    }
+    QByteArray hint = "secret";
+    bool withHint = true;
+    for (int i = 1; i < args.size(); ++i) {
+        if (args[i] == QLatin1String("--no-hint"))
+            withHint = false;
+        else if (args[i] == QLatin1String("--hint") && i + 1 < args.size())
+            hint = args[++i].toUtf8();
+    }
+
+    auto *data = new QMimeData;
+    data->setText(args[0]);
+    if (withHint)
+        data->setData(QStringLiteral("x-kde-passwordManagerHint"), hint);
+    QGuiApplication::clipboard()->setMimeData(data, QClipboard::Clipboard);
+    if (!QGuiApplication::clipboard()->ownsClipboard()) {
+        std::fprintf(stderr, "could not take the clipboard\n");
+        return 1;
+    }
+    std::printf("owner\n");
+    std::fflush(stdout);
+
+    QSocketNotifier input(STDIN_FILENO, QSocketNotifier::Read);
+    QObject::connect(&input, &QSocketNotifier::activated, &app, [&] {
+        char buffer[256];
+        const ssize_t n = ::read(STDIN_FILENO, buffer, sizeof buffer);
+        if (n <= 0 || QByteArray(buffer, int(n)).contains("quit"))
+            QCoreApplication::quit();
+    });
+    return app.exec();
+}
