@@ -156,26 +156,28 @@ QByteArray encode(QStringView text, bool *lossless)
     const Tables &t = tables();
     const auto *s = reinterpret_cast<const char16_t *>(text.data());
     const qsizetype n = text.size();
-    QByteArray out;
-    out.reserve(n * 2);
+    // At most two bytes a character: write straight into the buffer, cut it to size after.
+    QByteArray out(n * 2, Qt::Uninitialized);
+    char *p = out.data();
     bool ok = true;
     for (qsizetype i = 0; i < n; ++i) {
         const char16_t c = s[i];
         if (c < 0x80) {
-            out.append(char(c));
+            *p++ = char(c);
         } else if (c >= 0xFF61 && c <= 0xFF9F) {
-            out.append(char(0xA1 + (c - 0xFF61)));
+            *p++ = char(0xA1 + (c - 0xFF61));
         } else if (const quint16 code = t.encode[c]) {
-            out.append(char(code >> 8));
-            out.append(char(code & 0xFF));
+            *p++ = char(code >> 8);
+            *p++ = char(code & 0xFF);
         } else {
             // One "?" per character: a surrogate pair is one character.
             if (isHighSurrogate(c) && i + 1 < n && isLowSurrogate(s[i + 1]))
                 ++i;
-            out.append('?');
+            *p++ = '?';
             ok = false;
         }
     }
+    out.truncate(p - out.constData());
     if (lossless)
         *lossless = ok;
     return out;
