@@ -1,95 +1,26 @@
 // Whole-program runs of the clipboard history: other programs (xclip, a small owner of a
 // secret) take the clipboard while a copy of the built Quillbox watches it.
-#include "platform/Cp932.h"
+#include "QuillboxSandbox.h"
 
-#include <QDir>
-#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
-#include <QProcess>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <csignal>
 
-namespace {
-
-QString run(const QString &program, const QStringList &args)
-{
-    QProcess p;
-    p.start(program, args);
-    p.waitForFinished(10000);
-    return QString::fromUtf8(p.readAllStandardOutput());
-}
-
-QString clipboardNow()
-{
-    return run(QStringLiteral("xclip"), {QStringLiteral("-selection"), QStringLiteral("clipboard"), QStringLiteral("-o")});
-}
-
-void keys(const QStringList &names)
-{
-    run(QStringLiteral("xdotool"), QStringList{QStringLiteral("key"), QStringLiteral("--delay"), QStringLiteral("150")} + names);
-}
-
-QByteArray card(const QString &title, const QString &group, const QString &body)
-{
-    return Cp932::encode(title + QChar(1) + group + QChar(1) + body + QChar(1));
-}
-
-} // namespace
+using namespace e2e;
 
 class TestE2EClipboard : public QObject
 {
     Q_OBJECT
 
-    std::unique_ptr<QTemporaryDir> dir_;
-    QList<QProcess *> started_;
-
-    QString path(const QString &name) const { return dir_->filePath(name); }
-    QString exe() const { return path(QStringLiteral("Quillbox")); }
-
-    QProcessEnvironment env() const
-    {
-        QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
-        e.insert(QStringLiteral("XDG_RUNTIME_DIR"), path(QStringLiteral("run")));
-        e.insert(QStringLiteral("XDG_CONFIG_HOME"), path(QStringLiteral("config")));
-        e.remove(QStringLiteral("QT_QPA_PLATFORM"));
-        return e;
-    }
-
-    QProcess *startProcess(const QString &program, const QStringList &args)
-    {
-        auto *p = new QProcess(this);
-        p->setProcessEnvironment(env());
-        p->start(program, args);
-        started_.append(p);
-        return p;
-    }
-
-    QProcess *startQuillbox()
-    {
-        QProcess *p = startProcess(exe(), {});
-        p->setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        return p;
-    }
-
-    int quillbox(const QStringList &args, QString *out = nullptr)
-    {
-        QProcess p;
-        p.setProcessEnvironment(env());
-        p.start(exe(), args);
-        p.waitForFinished(15000);
-        if (out)
-            *out = QString::fromUtf8(p.readAllStandardOutput());
-        return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-    }
+    std::unique_ptr<QuillboxSandbox> box_;
 
     // What `Quillbox --print-history` reports; "<error>" when it fails or prints no array.
     QStringList history()
     {
         QString out;
-        if (quillbox({QStringLiteral("--print-history")}, &out) != 0)
+        if (box_->quillbox({QStringLiteral("--print-history")}, &out) != 0)
             return {QStringLiteral("<error>")};
         const QJsonDocument doc = QJsonDocument::fromJson(out.toUtf8());
         if (!doc.isArray())
@@ -100,43 +31,29 @@ class TestE2EClipboard : public QObject
         return texts;
     }
 
-    QString waitForWindow()
-    {
-        QString id;
-        for (int i = 0; i < 100 && id.isEmpty(); ++i) {
-            id = run(QStringLiteral("xdotool"), {QStringLiteral("search"), QStringLiteral("--onlyvisible"),
-                                                 QStringLiteral("--name"), QStringLiteral("^Quillbox with VLM")})
-                     .section(u'\n', 0, 0)
-                     .trimmed();
-            if (id.isEmpty())
-                QTest::qWait(100);
-        }
-        return id;
-    }
-
     // Another program takes the clipboard with text and keeps it until someone else takes it.
     void copyByOther(const QString &text)
     {
-        QProcess *p = startProcess(QStringLiteral("xclip"),
-                                   {QStringLiteral("-selection"), QStringLiteral("clipboard"), QStringLiteral("-quiet")});
+        QProcess *p = box_->startProcess(
+            QStringLiteral("xclip"), {QStringLiteral("-selection"), QStringLiteral("clipboard"), QStringLiteral("-quiet")});
         QVERIFY(p->waitForStarted());
         p->write(text.toUtf8());
         p->closeWriteChannel();
         // LF is what other programs put on the clipboard; reading it back proves xclip owns it.
-        QTRY_COMPARE(clipboardNow(), text);
+        QTRY_COMPARE(clipboardText(), text);
     }
 
     // Calls the lists up with the group list focused, then types a group and an item letter:
     // the item's text is copied, and what the clipboard then holds is returned.
     QString copyItem(const QString &group, const QString &item, const QString &before)
     {
-        if (quillbox({QStringLiteral("--hotkey"), QStringLiteral("PopUp")}) != 0)
+        if (box_->quillbox({QStringLiteral("--hotkey"), QStringLiteral("PopUp")}) != 0)
             return QStringLiteral("<no window>");
         QTest::qWait(300);
         keys({group, item});
         QString now;
         for (int i = 0; i < 50; ++i) {
-            now = clipboardNow();
+            now = clipboardText();
             if (now != before)
                 break;
             QTest::qWait(100);
@@ -148,7 +65,7 @@ class TestE2EClipboard : public QObject
     void toggleHistoryWithMenu()
     {
         // The hot key returns only when the menu closes, so it runs beside the keystrokes.
-        QProcess *menu = startProcess(exe(), {QStringLiteral("--hotkey"), QStringLiteral("PopUpMenu")});
+        QProcess *menu = box_->startProcess(box_->exe(), {QStringLiteral("--hotkey"), QStringLiteral("PopUpMenu")});
         QVERIFY(menu->waitForStarted());
         QTest::qWait(800);
         keys({QStringLiteral("6"), QStringLiteral("h"), QStringLiteral("c")});
@@ -156,35 +73,10 @@ class TestE2EClipboard : public QObject
         QCOMPARE(menu->exitCode(), 0);
     }
 
-    void writeSettings(const QStringList &lines)
-    {
-        QFile f(path(QStringLiteral("Quillbox.ini")));
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write(Cp932::encode(QStringLiteral("[General]\r\n") + lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n")));
-    }
-
-    QString setting(const QString &key) const
-    {
-        QFile f(path(QStringLiteral("Quillbox.ini")));
-        if (!f.open(QIODevice::ReadOnly))
-            return QString();
-        for (const QString &line : Cp932::decode(f.readAll()).split(QStringLiteral("\r\n")))
-            if (line.startsWith(key + QStringLiteral(" = ")))
-                return line.mid(key.size() + 3);
-        return QString();
-    }
-
-    void quitAndWait(QProcess *p)
-    {
-        QCOMPARE(quillbox({QStringLiteral("--quit")}), 0);
-        QVERIFY(p->waitForFinished(10000));
-        QCOMPARE(p->exitCode(), 0);
-    }
-
     QProcess *startAndWait()
     {
-        QProcess *p = startQuillbox();
-        if (waitForWindow().isEmpty())
+        QProcess *p = box_->start();
+        if (box_->waitForWindow().isEmpty())
             return nullptr;
         // Let the program settle on the clipboard it found at start.
         QTest::qWait(300);
@@ -194,31 +86,13 @@ class TestE2EClipboard : public QObject
 private Q_SLOTS:
     void init()
     {
-        dir_ = std::make_unique<QTemporaryDir>();
-        QVERIFY(dir_->isValid());
-        QVERIFY(QFile::copy(QStringLiteral(QUILLBOX_EXE), exe()));
-        QDir(dir_->path()).mkpath(QStringLiteral("run"));
-        QFile::setPermissions(path(QStringLiteral("run")), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-        QFile memo(path(QStringLiteral("QuillboxData.vlw")));
-        QVERIFY(memo.open(QIODevice::WriteOnly));
-        memo.write(card(QStringLiteral("朝"), QStringLiteral("挨拶"), QStringLiteral("おはようございます"))
-                   + card(QStringLiteral("夜"), QStringLiteral("挨拶"), QStringLiteral("good night")));
-        memo.close();
-        writeSettings({QStringLiteral("MinimizeAfterCopy = 0")});
+        box_ = std::make_unique<QuillboxSandbox>();
+        QVERIFY(box_->isValid());
+        QVERIFY(box_->writeCardFile(greetingCards()));
+        QVERIFY(box_->writeSettings({QStringLiteral("MinimizeAfterCopy = 0")}));
     }
 
-    void cleanup()
-    {
-        for (QProcess *p : started_) {
-            if (p->state() != QProcess::NotRunning) {
-                p->kill();
-                p->waitForFinished(3000);
-            }
-        }
-        qDeleteAll(started_);
-        started_.clear();
-        dir_.reset();
-    }
+    void cleanup() { box_.reset(); }
 
     void otherProgramsCopiesAreRecordedInOrder_data()
     {
@@ -254,7 +128,7 @@ private Q_SLOTS:
             QTRY_COMPARE(history().value(0), stored);
         }
         QCOMPARE(history(), expected);
-        quitAndWait(p);
+        box_->quitAndWait(p);
         QCOMPARE(history(), expected);
     }
 
@@ -284,7 +158,7 @@ private Q_SLOTS:
                  QStringLiteral("good night"));
         // Our own copies neither add nor reorder anything.
         QCOMPARE(history(), expected);
-        quitAndWait(p);
+        box_->quitAndWait(p);
     }
 
     void secretsAreNotRecorded_data()
@@ -306,17 +180,17 @@ private Q_SLOTS:
         QTRY_COMPARE(history(), QStringList{"before"});
 
         const QString secret = QStringLiteral("pa55 word");
-        QProcess *owner = startProcess(QStringLiteral(SECRET_OWNER), QStringList{secret} + ownerArgs);
+        QProcess *owner = box_->startProcess(QStringLiteral(SECRET_OWNER), QStringList{secret} + ownerArgs);
         QTRY_VERIFY_WITH_TIMEOUT(owner->canReadLine(), 10000);
         QCOMPARE(owner->readLine().trimmed(), QByteArray("owner"));
-        QCOMPARE(clipboardNow(), secret);
+        QCOMPARE(clipboardText(), secret);
         // A later change shows that the secret's change has been handled.
         copyByOther(QStringLiteral("after"));
         QTRY_COMPARE(history().value(0), QStringLiteral("after"));
         QCOMPARE(history(), (recorded ? QStringList{"after", secret, "before"} : QStringList{"after", "before"}));
         owner->write("quit\n");
         QVERIFY(owner->waitForFinished(5000));
-        quitAndWait(p);
+        box_->quitAndWait(p);
     }
 
     void switchingHistoryOffRemovesGroupsAndKeepsStore()
@@ -339,8 +213,8 @@ private Q_SLOTS:
                  QStringLiteral("kept"));
         copyByOther(QStringLiteral("recorded again"));
         QTRY_COMPARE(history(), (QStringList{"recorded again", "kept"}));
-        quitAndWait(p);
-        QCOMPARE(setting(QStringLiteral("ClipEnable")), QStringLiteral("True"));
+        box_->quitAndWait(p);
+        QCOMPARE(box_->setting(QStringLiteral("ClipEnable")), QStringLiteral("True"));
     }
 
     void historyOffAtExitIsKeptInSettings()
@@ -348,8 +222,8 @@ private Q_SLOTS:
         QProcess *p = startAndWait();
         QVERIFY(p);
         toggleHistoryWithMenu();
-        quitAndWait(p);
-        QCOMPARE(setting(QStringLiteral("ClipEnable")), QStringLiteral("False"));
+        box_->quitAndWait(p);
+        QCOMPARE(box_->setting(QStringLiteral("ClipEnable")), QStringLiteral("False"));
     }
 
     void changeSurvivesSigkill()
@@ -372,7 +246,7 @@ private Q_SLOTS:
         QCOMPARE(copyItem(QStringLiteral("a"), QStringLiteral("b"), longText), QStringLiteral("older"));
         QCOMPARE(copyItem(QStringLiteral("a"), QStringLiteral("a"), QStringLiteral("older")), longText);
         QCOMPARE(history(), (QStringList{stored, "older"}));
-        quitAndWait(second);
+        box_->quitAndWait(second);
     }
 };
 

@@ -1,65 +1,20 @@
 // Whole-program runs of the global hot keys and the tray icon: a copy of the built Quillbox
 // in a fresh folder, driven with xdotool (XTest key presses reach the root-window grabs as a
 // user's keys do), on an X server with a window manager and a tray host.
-#include "platform/Cp932.h"
+#include "QuillboxSandbox.h"
 
-#include <QDir>
-#include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QSet>
-#include <QTemporaryDir>
 #include <QTest>
+
+using namespace e2e;
 
 namespace {
 
-QString run(const QString &program, const QStringList &args)
-{
-    QProcess p;
-    p.start(program, args);
-    p.waitForFinished(10000);
-    return QString::fromUtf8(p.readAllStandardOutput()).trimmed();
-}
-
-QString xdo(const QStringList &args)
-{
-    return run(QStringLiteral("xdotool"), args);
-}
-
-void key(const QString &combination)
-{
-    xdo({QStringLiteral("key"), combination});
-}
-
-void typeKeys(const QStringList &keys)
-{
-    xdo(QStringList{QStringLiteral("key"), QStringLiteral("--delay"), QStringLiteral("150")} + keys);
-}
-
-QString clipboard()
-{
-    return run(QStringLiteral("xclip"), {QStringLiteral("-selection"), QStringLiteral("clipboard"), QStringLiteral("-o")});
-}
-
-void setClipboard(const QString &text)
-{
-    QProcess p;
-    p.start(QStringLiteral("xclip"), {QStringLiteral("-selection"), QStringLiteral("clipboard"), QStringLiteral("-i")});
-    p.waitForStarted();
-    p.write(text.toUtf8());
-    p.closeWriteChannel();
-    p.waitForFinished(5000);
-}
-
-QByteArray card(const QString &title, const QString &group, const QString &body)
-{
-    return Cp932::encode(title + QChar(1) + group + QChar(1) + body + QChar(1));
-}
-
 QSet<QString> visibleWindowsNamed(const QString &pattern)
 {
-    const QString out = xdo({QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--name"), pattern});
-    const QStringList ids = out.split(u'\n', Qt::SkipEmptyParts);
+    const QStringList ids = visibleWindows(pattern);
     return QSet<QString>(ids.begin(), ids.end());
 }
 
@@ -115,54 +70,14 @@ class TestE2EHotKeys : public QObject
 {
     Q_OBJECT
 
-    std::unique_ptr<QTemporaryDir> dir_;
-    QList<QProcess *> started_;
+    std::unique_ptr<QuillboxSandbox> box_;
     QString window_;
-
-    QString path(const QString &name) const { return dir_->filePath(name); }
-    QString exe() const { return path(QStringLiteral("Quillbox")); }
-
-    QProcessEnvironment env() const
-    {
-        QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
-        e.insert(QStringLiteral("XDG_RUNTIME_DIR"), path(QStringLiteral("run")));
-        e.insert(QStringLiteral("XDG_CONFIG_HOME"), path(QStringLiteral("config")));
-        e.remove(QStringLiteral("QT_QPA_PLATFORM"));
-        return e;
-    }
-
-    int quillbox(const QStringList &args)
-    {
-        QProcess p;
-        p.setProcessEnvironment(env());
-        p.start(exe(), args);
-        p.waitForFinished(15000);
-        return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-    }
-
-    void writeSettings(const QStringList &lines)
-    {
-        QFile f(path(QStringLiteral("Quillbox.ini")));
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write(Cp932::encode(QStringLiteral("[General]\r\n") + lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n")));
-    }
 
     // Starts Quillbox and waits for its main window; window_ holds its id.
     QProcess *startQuillbox()
     {
-        auto *p = new QProcess(this);
-        p->setProcessEnvironment(env());
-        p->setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        p->start(exe());
-        started_.append(p);
-        window_.clear();
-        for (int i = 0; i < 200 && window_.isEmpty(); ++i) {
-            window_ = xdo({QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--name"),
-                           QStringLiteral("^Quillbox with VLM")})
-                          .section(u'\n', 0, 0);
-            if (window_.isEmpty())
-                QTest::qWait(100);
-        }
+        QProcess *p = box_->start();
+        window_ = box_->waitForWindow();
         // Settled once the tray host has taken the icon in: docking closes an open pop-up menu.
         for (int i = 0; i < 50 && !window_.isEmpty() && trayIconWindow().isEmpty(); ++i)
             QTest::qWait(100);
@@ -178,25 +93,17 @@ class TestE2EHotKeys : public QObject
         return lines.join(u'\n');
     }
 
-    bool windowVisible() const { return visibleWindowsNamed(QStringLiteral("^Quillbox with VLM")).contains(window_); }
+    bool windowVisible() const { return box_->windowVisible(window_); }
     bool windowFocused() const { return xdo({QStringLiteral("getwindowfocus")}) == window_; }
 
     // Hides the main window with its own close key, as a user would.
     bool hideWindow()
     {
-        xdo({QStringLiteral("windowactivate"), QStringLiteral("--sync"), window_});
+        activate(window_);
         key(QStringLiteral("ctrl+w"));
         for (int i = 0; i < 50 && windowVisible(); ++i)
             QTest::qWait(100);
         return !windowVisible();
-    }
-
-    void quitAndWait(QProcess *p)
-    {
-        QCOMPARE(quillbox({QStringLiteral("--quit")}), 0);
-        QVERIFY(p->waitForFinished(10000));
-        QCOMPARE(p->exitStatus(), QProcess::NormalExit);
-        QCOMPARE(p->exitCode(), 0);
     }
 
     // The tray icon's own window inside the tray host's panel, from the window tree.
@@ -242,17 +149,10 @@ private Q_SLOTS:
 
     void init()
     {
-        dir_ = std::make_unique<QTemporaryDir>();
-        QVERIFY(dir_->isValid());
-        QVERIFY(QFile::copy(QStringLiteral(QUILLBOX_EXE), exe()));
-        QDir(dir_->path()).mkpath(QStringLiteral("run"));
-        QFile::setPermissions(path(QStringLiteral("run")),
-                              QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-        QFile memo(path(QStringLiteral("QuillboxData.vlw")));
-        QVERIFY(memo.open(QIODevice::WriteOnly));
-        memo.write(card(QStringLiteral("朝"), QStringLiteral("挨拶"), QStringLiteral("おはようございます"))
-                   + card(QStringLiteral("夜"), QStringLiteral("挨拶"), QStringLiteral("good night"))
-                   + card(QStringLiteral("住所"), QStringLiteral("自宅"), QStringLiteral("東京都\r\n千代田区")));
+        box_ = std::make_unique<QuillboxSandbox>();
+        QVERIFY(box_->isValid());
+        QVERIFY(box_->writeCardFile(greetingCards()
+                                    + card(QStringLiteral("住所"), QStringLiteral("自宅"), QStringLiteral("東京都\r\n千代田区"))));
     }
 
     void cleanup()
@@ -260,15 +160,7 @@ private Q_SLOTS:
         // Lock states belong to the X server: leave them off for whatever runs next.
         setLock(QStringLiteral("Num Lock"), QStringLiteral("Num_Lock"), false);
         setLock(QStringLiteral("Caps Lock"), QStringLiteral("Caps_Lock"), false);
-        for (QProcess *p : started_) {
-            if (p->state() != QProcess::NotRunning) {
-                p->kill();
-                p->waitForFinished(3000);
-            }
-        }
-        qDeleteAll(started_);
-        started_.clear();
-        dir_.reset();
+        box_.reset();
     }
 
     void popUpKeyShowsHiddenWindowWithFocusOnGroups_data()
@@ -288,10 +180,10 @@ private Q_SLOTS:
         QProcess *p = startQuillbox();
         QVERIFY(!window_.isEmpty());
         // Leave the focus on the item list: C picks the card file's first group, B copies its second item.
-        xdo({QStringLiteral("windowactivate"), QStringLiteral("--sync"), window_});
+        activate(window_);
         QTest::qWait(300);
-        typeKeys({QStringLiteral("c"), QStringLiteral("b")});
-        QTRY_COMPARE(clipboard(), QStringLiteral("good night"));
+        keys({QStringLiteral("c"), QStringLiteral("b")});
+        QTRY_COMPARE(clipboardText(), QStringLiteral("good night"));
         QVERIFY(hideWindow());
 
         setLock(QStringLiteral("Num Lock"), QStringLiteral("Num_Lock"), numLock);
@@ -304,41 +196,31 @@ private Q_SLOTS:
         QTRY_VERIFY_WITH_TIMEOUT(windowFocused(), 5000);
         // D is a group only when the group list has the focus; the item list has two lines.
         setLock(QStringLiteral("Caps Lock"), QStringLiteral("Caps_Lock"), false);
-        typeKeys({QStringLiteral("d"), QStringLiteral("a")});
-        QTRY_COMPARE(clipboard(), QStringLiteral("東京都\n千代田区"));
-        quitAndWait(p);
+        keys({QStringLiteral("d"), QStringLiteral("a")});
+        QTRY_COMPARE(clipboardText(), QStringLiteral("東京都\n千代田区"));
+        box_->quitAndWait(p);
     }
 
     void popUpKeyInTextEditorPastesTheChosenItem()
     {
-        writeSettings({QStringLiteral("MinimizeAfterCopy = 2")});
+        QVERIFY(box_->writeSettings({QStringLiteral("MinimizeAfterCopy = 2")}));
         QProcess *p = startQuillbox();
         QVERIFY(!window_.isEmpty());
         QVERIFY(hideWindow());
 
-        QProcess target;
-        const QString pastedFile = path(QStringLiteral("pasted.txt"));
-        target.start(QStringLiteral(PASTE_TARGET), {QStringLiteral("--out"), pastedFile});
-        QVERIFY(target.waitForStarted());
-        QTRY_VERIFY_WITH_TIMEOUT(target.canReadLine(), 10000);
-        const QString targetWindow = QString::fromUtf8(target.readLine()).trimmed().section(u' ', 1);
-        QVERIFY(!targetWindow.isEmpty());
-        xdo({QStringLiteral("windowactivate"), QStringLiteral("--sync"), targetWindow});
-        QTRY_COMPARE(xdo({QStringLiteral("getwindowfocus")}), targetWindow);
+        PasteTarget target;
+        QVERIFY(target.start(QStringLiteral(PASTE_TARGET), box_->path(QStringLiteral("pasted.txt"))));
+        activate(target.window());
+        QTRY_COMPARE(xdo({QStringLiteral("getwindowfocus")}), target.window());
 
         key(QStringLiteral("alt+Delete"));
         QTRY_VERIFY_WITH_TIMEOUT(windowVisible() && windowFocused(), 5000);
-        typeKeys({QStringLiteral("c"), QStringLiteral("b")});
+        keys({QStringLiteral("c"), QStringLiteral("b")});
         QTRY_VERIFY_WITH_TIMEOUT(!windowVisible(), 5000);
-        const auto pasted = [&] {
-            QFile f(pastedFile);
-            return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
-        };
-        QTRY_COMPARE_WITH_TIMEOUT(pasted(), QStringLiteral("good night"), 5000);
-        QTRY_COMPARE(xdo({QStringLiteral("getwindowfocus")}), targetWindow);
-        target.terminate();
-        target.waitForFinished();
-        quitAndWait(p);
+        QTRY_COMPARE_WITH_TIMEOUT(target.pasted(), QStringLiteral("good night"), 5000);
+        QTRY_COMPARE(xdo({QStringLiteral("getwindowfocus")}), target.window());
+        target.stop();
+        box_->quitAndWait(p);
     }
 
     void popUpMenuKeyShowsHiddenWindowOnlyForTheMenu()
@@ -379,13 +261,13 @@ private Q_SLOTS:
     {
         QProcess *p = startQuillbox();
         QVERIFY(!window_.isEmpty());
-        xdo({QStringLiteral("windowactivate"), QStringLiteral("--sync"), window_});
+        activate(window_);
         key(QStringLiteral("alt+End"));
         QTest::qWait(800);
         key(QStringLiteral("Escape"));
         QTest::qWait(800);
         QVERIFY(windowVisible());
-        quitAndWait(p);
+        box_->quitAndWait(p);
     }
 
     void clockKeyWhileTheClockIsOpenDoesNothing_data()
@@ -401,7 +283,7 @@ private Q_SLOTS:
     {
         QFETCH(int, afterCopy);
         QFETCH(bool, windowStays);
-        writeSettings({QStringLiteral("MinimizeAfterCopy = %1").arg(afterCopy)});
+        QVERIFY(box_->writeSettings({QStringLiteral("MinimizeAfterCopy = %1").arg(afterCopy)}));
         QProcess *p = startQuillbox();
         QVERIFY(!window_.isEmpty());
         const QString icon = trayIconWindow();
@@ -428,7 +310,7 @@ private Q_SLOTS:
         QCOMPARE(windowVisible(), windowStays);
 
         const QString box = *boxes.begin();
-        xdo({QStringLiteral("windowactivate"), QStringLiteral("--sync"), box});
+        activate(box);
         key(QStringLiteral("Return"));
         QTRY_VERIFY_WITH_TIMEOUT((visibleWindowsNamed(QStringLiteral("^Quillbox$")) - before).isEmpty(), 5000);
         // Closing the last visible window must not end a resident program.
@@ -441,7 +323,7 @@ private Q_SLOTS:
             QVERIFY(hideWindow());
         key(QStringLiteral("alt+Delete"));
         QTRY_VERIFY_WITH_TIMEOUT(windowVisible(), 5000);
-        quitAndWait(p);
+        box_->quitAndWait(p);
     }
 
     void combinationGrabbedElsewhereIsSkipped_data()
@@ -477,7 +359,7 @@ private Q_SLOTS:
         // While the other hot keys' grabs are ours.
         QVERIFY(!grabFree(QStringLiteral("Insert"), XMod1));
         QVERIFY(!grabFree(QStringLiteral("Insert"), XMod1 | XMod2));
-        quitAndWait(p);
+        box_->quitAndWait(p);
         // The exit gives every grab back.
         QVERIFY(grabFree(QStringLiteral("Insert"), XMod1));
         QVERIFY(grabFree(QStringLiteral("End"), XMod1 | XLock));
@@ -500,9 +382,9 @@ private Q_SLOTS:
         QTRY_VERIFY_WITH_TIMEOUT(windowVisible(), 5000);
         QTRY_VERIFY_WITH_TIMEOUT(windowFocused(), 5000);
         // The focus is on the group list: C and A copy the card file's first item.
-        typeKeys({QStringLiteral("c"), QStringLiteral("a")});
-        QTRY_COMPARE(clipboard(), QStringLiteral("おはようございます"));
-        quitAndWait(p);
+        keys({QStringLiteral("c"), QStringLiteral("a")});
+        QTRY_COMPARE(clipboardText(), QStringLiteral("おはようございます"));
+        box_->quitAndWait(p);
     }
 
     void historyKeySelectsTheHistory_data()
@@ -518,26 +400,26 @@ private Q_SLOTS:
         QProcess *p = startQuillbox();
         QVERIFY(!window_.isEmpty());
         // Another group selected beforehand, so the key has to move the selection.
-        xdo({QStringLiteral("windowactivate"), QStringLiteral("--sync"), window_});
+        activate(window_);
         QTest::qWait(300);
         key(QStringLiteral("c"));
         QTest::qWait(300);
         QVERIFY(hideWindow());
 
-        setClipboard(QStringLiteral("older entry"));
+        setClipboardText(QStringLiteral("older entry"));
         QTest::qWait(500);
-        setClipboard(QStringLiteral("newest entry"));
+        setClipboardText(QStringLiteral("newest entry"));
         QTest::qWait(500);
 
         if (byCommand)
-            QCOMPARE(quillbox({QStringLiteral("--hotkey"), QStringLiteral("PopUpHistory")}), 0);
+            QCOMPARE(box_->quillbox({QStringLiteral("--hotkey"), QStringLiteral("PopUpHistory")}), 0);
         else
             key(QStringLiteral("alt+Insert"));
         QTRY_VERIFY_WITH_TIMEOUT(windowVisible() && windowFocused(), 5000);
         // The item list of the history has the focus: B is its second line.
         key(QStringLiteral("b"));
-        QTRY_COMPARE(clipboard(), QStringLiteral("older entry"));
-        quitAndWait(p);
+        QTRY_COMPARE(clipboardText(), QStringLiteral("older entry"));
+        box_->quitAndWait(p);
     }
 
     void unknownHotKeyNameIsRefused()
@@ -545,10 +427,10 @@ private Q_SLOTS:
         QProcess *p = startQuillbox();
         QVERIFY(!window_.isEmpty());
         QVERIFY(hideWindow());
-        QVERIFY(quillbox({QStringLiteral("--hotkey"), QStringLiteral("popup")}) != 0);
+        QVERIFY(box_->quillbox({QStringLiteral("--hotkey"), QStringLiteral("popup")}) != 0);
         QTest::qWait(500);
         QVERIFY(!windowVisible());
-        quitAndWait(p);
+        box_->quitAndWait(p);
     }
 };
 

@@ -1,62 +1,23 @@
 // Whole-program runs of the card file watch, the editor and the recent-file lists: a small
 // script plays the card editor and rewrites the card file the way an editor saves it.
+#include "QuillboxSandbox.h"
+
 #include "platform/Cp932.h"
 
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QProcess>
-#include <QTemporaryDir>
 #include <QTest>
 
+using namespace e2e;
+
 namespace {
-
-QString run(const QString &program, const QStringList &args)
-{
-    QProcess p;
-    p.start(program, args);
-    p.waitForFinished(10000);
-    return QString::fromUtf8(p.readAllStandardOutput()).trimmed();
-}
-
-QString xdo(const QStringList &args)
-{
-    return run(QStringLiteral("xdotool"), args);
-}
-
-QByteArray card(const QString &title, const QString &group, const QString &body)
-{
-    return Cp932::encode(title + QChar(1) + group + QChar(1) + body + QChar(1));
-}
-
-bool writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    if (!f.open(QIODevice::WriteOnly))
-        return false;
-    return f.write(bytes) == bytes.size();
-}
 
 // Written next to a temporary name and renamed over the target, as editors save.
 bool writeAtomically(const QString &path, const QByteArray &bytes)
 {
     const QString tmp = path + QStringLiteral(".new");
     return writeFile(tmp, bytes) && ::rename(QFile::encodeName(tmp).constData(), QFile::encodeName(path).constData()) == 0;
-}
-
-QString clipboard()
-{
-    return run(QStringLiteral("xclip"), {QStringLiteral("-selection"), QStringLiteral("clipboard"), QStringLiteral("-o")});
-}
-
-void setClipboard(const QString &text)
-{
-    QProcess p;
-    p.start(QStringLiteral("xclip"), {QStringLiteral("-selection"), QStringLiteral("clipboard"), QStringLiteral("-i")});
-    p.waitForStarted();
-    p.write(text.toUtf8());
-    p.closeWriteChannel();
-    p.waitForFinished(5000);
 }
 
 // The editor stand-in: records its arguments, and when a replacement card is ready it saves
@@ -75,89 +36,51 @@ class TestE2EMemoWatch : public QObject
 {
     Q_OBJECT
 
-    std::unique_ptr<QTemporaryDir> dir_;
-    QList<QProcess *> started_;
+    std::unique_ptr<QuillboxSandbox> box_;
+    QProcess *started_ = nullptr; // the Quillbox quit() ends
 
-    QString path(const QString &name) const { return dir_->filePath(name); }
-    QString exe() const { return path(QStringLiteral("Quillbox")); }
+    QString path(const QString &name) const { return box_->path(name); }
     // Folders whose names need quoting in any shell.
     QString cardFolder() const { return path(QStringLiteral("my cards $HOME \"q\"")); }
     QString cardFile() const { return cardFolder() + QStringLiteral("/朝 card's.vlw"); }
     QString editorFolder() const { return path(QStringLiteral("ed it $1")); }
     QString editor() const { return editorFolder() + QStringLiteral("/vellum 'x'"); }
 
-    QProcessEnvironment env() const
-    {
-        QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
-        e.insert(QStringLiteral("XDG_RUNTIME_DIR"), path(QStringLiteral("run")));
-        e.insert(QStringLiteral("XDG_CONFIG_HOME"), path(QStringLiteral("config")));
-        e.remove(QStringLiteral("QT_QPA_PLATFORM"));
-        return e;
-    }
-
-    int quillbox(const QStringList &args)
-    {
-        QProcess p;
-        p.setProcessEnvironment(env());
-        p.start(exe(), args);
-        p.waitForFinished(15000);
-        return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-    }
+    int quillbox(const QStringList &args) { return box_->quillbox(args); }
 
     QString startAndWaitForWindow()
     {
-        auto *p = new QProcess(this);
-        p->setProcessEnvironment(env());
-        p->setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        p->start(exe(), {});
-        started_.append(p);
-        QString id;
-        for (int i = 0; i < 100 && id.isEmpty(); ++i) {
-            id = xdo({QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--name"),
-                      QStringLiteral("^Quillbox with VLM")})
-                     .section(u'\n', 0, 0);
-            if (id.isEmpty())
-                QTest::qWait(100);
-        }
-        return id;
+        started_ = box_->start();
+        return box_->waitForWindow();
     }
 
-    void quit()
+    void quit() { box_->quitAndWait(started_); }
+
+    bool writeSettings()
     {
-        QCOMPARE(quillbox({QStringLiteral("--quit")}), 0);
-        QVERIFY(started_.last()->waitForFinished(10000));
+        return box_->writeSettings({QStringLiteral("ClipEnable = False"), QStringLiteral("TXTFile = ") + cardFile(),
+                                    QStringLiteral("Editor = ") + editor()});
     }
 
-    void writeSettings(const QStringList &extra)
+    // Our own recent-file list, newest first.
+    bool writeRecentFiles(const QString &newest, const QString &older)
     {
-        QStringList lines{QStringLiteral("[General]"), QStringLiteral("ClipEnable = False"),
-                          QStringLiteral("TXTFile = ") + cardFile(), QStringLiteral("Editor = ") + editor()};
-        QVERIFY(writeFile(path(QStringLiteral("Quillbox.ini")),
-                          Cp932::encode((lines + extra).join(QStringLiteral("\r\n")) + QStringLiteral("\r\n"))));
-    }
-
-    QString setting(const QString &file, const QString &key) const
-    {
-        QFile f(file);
-        if (!f.open(QIODevice::ReadOnly))
-            return QString();
-        for (const QString &line : Cp932::decode(f.readAll()).split(QStringLiteral("\r\n")))
-            if (line.startsWith(key + QStringLiteral(" = ")))
-                return line.mid(key.size() + 3);
-        return QString();
+        return writeFile(path(QStringLiteral("RecentVLW.ini")),
+                         Cp932::encode(QStringLiteral("[General]\r\nRecentFile0 = %1\r\nRecentFile1 = %2\r\n")
+                                           .arg(newest, older)));
     }
 
     // What the first item of the first group copies, as the user gets it with "a", "a".
     QString firstItemText()
     {
-        setClipboard(QStringLiteral("-"));
+        setClipboardText(QStringLiteral("-"));
         quillbox({QStringLiteral("--hotkey"), QStringLiteral("PopUp")});
         QTest::qWait(150);
-        xdo({QStringLiteral("key"), QStringLiteral("--delay"), QStringLiteral("80"), QStringLiteral("a"), QStringLiteral("a")});
+        keys({QStringLiteral("a"), QStringLiteral("a")}, 80);
         QString text;
         for (int i = 0; i < 10 && (text.isEmpty() || text == QStringLiteral("-")); ++i) {
             QTest::qWait(100);
-            text = clipboard();
+            text = clipboardText();
         }
         return text;
     }
@@ -177,26 +100,29 @@ class TestE2EMemoWatch : public QObject
 
     QString editorArgs() const
     {
-        QFile f(editorFolder() + QStringLiteral("/args.log"));
-        return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
+        return readText(editorFolder() + QStringLiteral("/args.log"));
     }
 
     void openContextMenu()
     {
         quillbox({QStringLiteral("--hotkey"), QStringLiteral("PopUp")});
         QTest::qWait(200);
-        xdo({QStringLiteral("key"), QStringLiteral("space")});
+        key(QStringLiteral("space"));
         QTest::qWait(400);
+    }
+
+    // With no editor list the menu ends in the editor heading, then the older recent file.
+    void chooseOlderRecentFile()
+    {
+        openContextMenu();
+        keys({QStringLiteral("Up"), QStringLiteral("Up"), QStringLiteral("Return")}, 100);
     }
 
 private Q_SLOTS:
     void init()
     {
-        dir_ = std::make_unique<QTemporaryDir>();
-        QVERIFY(dir_->isValid());
-        QVERIFY(QFile::copy(QStringLiteral(QUILLBOX_EXE), exe()));
-        QDir(dir_->path()).mkpath(QStringLiteral("run"));
-        QFile::setPermissions(path(QStringLiteral("run")), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        box_ = std::make_unique<QuillboxSandbox>();
+        QVERIFY(box_->isValid());
         QVERIFY(QDir().mkpath(cardFolder()));
         QVERIFY(QDir().mkpath(editorFolder()));
         QVERIFY(writeFile(editor(), EditorScript));
@@ -206,20 +132,13 @@ private Q_SLOTS:
 
     void cleanup()
     {
-        for (QProcess *p : started_) {
-            if (p->state() != QProcess::NotRunning) {
-                p->kill();
-                p->waitForFinished(3000);
-            }
-        }
-        qDeleteAll(started_);
-        started_.clear();
-        dir_.reset();
+        started_ = nullptr;
+        box_.reset();
     }
 
     void editorSavesAndListsFollow()
     {
-        writeSettings({});
+        QVERIFY(writeSettings());
         QVERIFY(writeFile(editorFolder() + QStringLiteral("/newcard"),
                           card(QStringLiteral("件名"), QStringLiteral("更新"), QStringLiteral("after edit"))));
         QVERIFY(!startAndWaitForWindow().isEmpty());
@@ -227,7 +146,7 @@ private Q_SLOTS:
         QTest::qWait(2200); // the watch has seen the file once
 
         openContextMenu();
-        xdo({QStringLiteral("key"), QStringLiteral("3")}); // "Memoファイルの編集(&3)"
+        key(QStringLiteral("3")); // "Memoファイルの編集(&3)"
         QTRY_COMPARE_WITH_TIMEOUT(editorArgs(), QStringLiteral("1\n") + cardFile() + QStringLiteral("\n"), 5000);
         const qint64 took = waitForFirstItem(QStringLiteral("after edit"));
         QVERIFY2(took >= 0, "the rewritten card file was not shown within 6 s");
@@ -237,7 +156,7 @@ private Q_SLOTS:
 
     void deletedKeepsListsRecreatedReloads()
     {
-        writeSettings({});
+        QVERIFY(writeSettings());
         QVERIFY(!startAndWaitForWindow().isEmpty());
         QTest::qWait(2200);
         QVERIFY(QFile::remove(cardFile()));
@@ -255,55 +174,45 @@ private Q_SLOTS:
     {
         const QString other = cardFolder() + QStringLiteral("/other.vlw");
         QVERIFY(writeFile(other, card(QStringLiteral("件"), QStringLiteral("別"), QStringLiteral("other file"))));
-        QVERIFY(writeFile(path(QStringLiteral("RecentVLW.ini")),
-                          Cp932::encode(QStringLiteral("[General]\r\nRecentFile0 = %1\r\nRecentFile1 = %2\r\n")
-                                            .arg(cardFile(), other))));
-        writeSettings({});
+        QVERIFY(writeRecentFiles(cardFile(), other));
+        QVERIFY(writeSettings());
         QVERIFY(!startAndWaitForWindow().isEmpty());
         QCOMPARE(firstItemText(), QStringLiteral("before edit"));
 
-        // No editor list: from the bottom, the editor heading, then the older recent file.
-        openContextMenu();
-        xdo({QStringLiteral("key"), QStringLiteral("--delay"), QStringLiteral("100"), QStringLiteral("Up"),
-             QStringLiteral("Up"), QStringLiteral("Return")});
+        chooseOlderRecentFile();
         QVERIFY(waitForFirstItem(QStringLiteral("other file"), 3000) >= 0);
-        QCOMPARE(setting(path(QStringLiteral("RecentVLW.ini")), QStringLiteral("RecentFile0")), other);
-        QCOMPARE(setting(path(QStringLiteral("RecentVLW.ini")), QStringLiteral("RecentFile1")), cardFile());
+        QCOMPARE(iniValue(path(QStringLiteral("RecentVLW.ini")), QStringLiteral("RecentFile0")), other);
+        QCOMPARE(iniValue(path(QStringLiteral("RecentVLW.ini")), QStringLiteral("RecentFile1")), cardFile());
         quit();
-        QCOMPARE(setting(path(QStringLiteral("Quillbox.ini")), QStringLiteral("TXTFile")), other);
+        QCOMPARE(box_->setting(QStringLiteral("TXTFile")), other);
     }
 
     void fileNamedLikeProgramIsRefused()
     {
         const QString named = cardFolder() + QStringLiteral("/QUILLBOX.vlw");
         QVERIFY(writeFile(named, card(QStringLiteral("件"), QStringLiteral("別"), QStringLiteral("refused"))));
-        QVERIFY(writeFile(path(QStringLiteral("RecentVLW.ini")),
-                          Cp932::encode(QStringLiteral("[General]\r\nRecentFile0 = %1\r\nRecentFile1 = %2\r\n")
-                                            .arg(cardFile(), named))));
-        writeSettings({});
+        QVERIFY(writeRecentFiles(cardFile(), named));
+        QVERIFY(writeSettings());
         QVERIFY(!startAndWaitForWindow().isEmpty());
-        openContextMenu();
-        xdo({QStringLiteral("key"), QStringLiteral("--delay"), QStringLiteral("100"), QStringLiteral("Up"),
-             QStringLiteral("Up"), QStringLiteral("Return")});
+        chooseOlderRecentFile();
         // The critical message box carries the application's name as its title.
         QString box;
         for (int i = 0; i < 50 && box.isEmpty(); ++i) {
             QTest::qWait(100);
-            box = xdo({QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--name"),
-                       QStringLiteral("^Quillbox$")});
+            box = visibleWindows(QStringLiteral("^Quillbox$")).value(0);
         }
         QVERIFY2(!box.isEmpty(), "no message box");
-        xdo({QStringLiteral("windowactivate"), QStringLiteral("--sync"), box.section(u'\n', 0, 0)});
-        xdo({QStringLiteral("key"), QStringLiteral("Return")});
+        activate(box);
+        key(QStringLiteral("Return"));
         QCOMPARE(firstItemText(), QStringLiteral("before edit"));
         quit();
-        QCOMPARE(setting(path(QStringLiteral("Quillbox.ini")), QStringLiteral("TXTFile")), cardFile());
-        QCOMPARE(setting(path(QStringLiteral("RecentVLW.ini")), QStringLiteral("RecentFile0")), cardFile());
+        QCOMPARE(box_->setting(QStringLiteral("TXTFile")), cardFile());
+        QCOMPARE(iniValue(path(QStringLiteral("RecentVLW.ini")), QStringLiteral("RecentFile0")), cardFile());
     }
 
     void editorListAppearsAndStartsEditor()
     {
-        writeSettings({});
+        QVERIFY(writeSettings());
         QVERIFY(!startAndWaitForWindow().isEmpty());
         // The editor records its list while we run; the next tick picks it up.
         const QString second = QStringLiteral("/srv/notes/$x \"y\".vlw");
@@ -312,7 +221,7 @@ private Q_SLOTS:
                                                   .arg(second))));
         QTest::qWait(2500);
         openContextMenu();
-        xdo({QStringLiteral("key"), QStringLiteral("b")}); // the second entry's access key
+        key(QStringLiteral("b")); // the second entry's access key
         QTRY_COMPARE_WITH_TIMEOUT(editorArgs(), QStringLiteral("1\n") + second + QStringLiteral("\n"), 5000);
         quit();
     }

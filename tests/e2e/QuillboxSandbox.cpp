@@ -1,0 +1,243 @@
+#include "QuillboxSandbox.h"
+
+#include "platform/Cp932.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTest>
+
+namespace e2e {
+
+QString run(const QString &program, const QStringList &args, int timeoutMs)
+{
+    QProcess p;
+    p.start(program, args);
+    p.waitForFinished(timeoutMs);
+    return QString::fromUtf8(p.readAllStandardOutput()).trimmed();
+}
+
+QString xdo(const QStringList &args)
+{
+    return run(QStringLiteral("xdotool"), args);
+}
+
+void key(const QString &combination)
+{
+    xdo({QStringLiteral("key"), combination});
+}
+
+void keys(const QStringList &names, int delayMs)
+{
+    xdo(QStringList{QStringLiteral("key"), QStringLiteral("--delay"), QString::number(delayMs)} + names);
+}
+
+void activate(const QString &window)
+{
+    xdo({QStringLiteral("windowactivate"), QStringLiteral("--sync"), window});
+}
+
+QStringList visibleWindows(const QString &namePattern)
+{
+    return xdo({QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--name"), namePattern})
+        .split(u'\n', Qt::SkipEmptyParts);
+}
+
+QString clipboardText()
+{
+    // Not trimmed: what was copied has to match to the last character.
+    QProcess p;
+    p.start(QStringLiteral("xclip"), {QStringLiteral("-selection"), QStringLiteral("clipboard"), QStringLiteral("-o")});
+    p.waitForFinished(10000);
+    return QString::fromUtf8(p.readAllStandardOutput());
+}
+
+bool setClipboardText(const QString &text)
+{
+    QProcess p;
+    p.start(QStringLiteral("xclip"), {QStringLiteral("-selection"), QStringLiteral("clipboard"), QStringLiteral("-i")});
+    if (!p.waitForStarted())
+        return false;
+    p.write(text.toUtf8());
+    p.closeWriteChannel();
+    p.waitForFinished(5000);
+    // xclip forks to serve the selection; wait until it really owns it.
+    for (int i = 0; i < 50; ++i) {
+        if (clipboardText() == text)
+            return true;
+        QTest::qWait(100);
+    }
+    return false;
+}
+
+QByteArray card(const QString &title, const QString &group, const QString &body)
+{
+    return Cp932::encode(title + QChar(1) + group + QChar(1) + body + QChar(1));
+}
+
+QByteArray greetingCards()
+{
+    return card(QStringLiteral("朝"), QStringLiteral("挨拶"), QStringLiteral("おはようございます"))
+           + card(QStringLiteral("夜"), QStringLiteral("挨拶"), QStringLiteral("good night"));
+}
+
+bool writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
+}
+
+QString readText(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
+}
+
+QString iniValue(const QString &file, const QString &key)
+{
+    QFile f(file);
+    if (!f.open(QIODevice::ReadOnly))
+        return QString();
+    const QString prefix = key + QStringLiteral(" = ");
+    for (const QString &line : Cp932::decode(f.readAll()).split(QStringLiteral("\r\n")))
+        if (line.startsWith(prefix))
+            return line.mid(prefix.size());
+    return QString();
+}
+
+bool PasteTarget::start(const QString &program, const QString &outFile)
+{
+    outFile_ = outFile;
+    p_.start(program, {QStringLiteral("--out"), outFile});
+    if (!p_.waitForStarted())
+        return false;
+    // "ready <window id>" once its editor has the focus.
+    for (int i = 0; i < 100 && !p_.canReadLine(); ++i)
+        p_.waitForReadyRead(100);
+    window_ = QString::fromUtf8(p_.readLine()).trimmed().section(u' ', 1);
+    return !window_.isEmpty();
+}
+
+void PasteTarget::stop()
+{
+    if (p_.state() == QProcess::NotRunning)
+        return;
+    p_.terminate();
+    if (!p_.waitForFinished(5000)) {
+        p_.kill();
+        p_.waitForFinished(3000);
+    }
+}
+
+QuillboxSandbox::QuillboxSandbox()
+{
+    if (!dir_.isValid() || !QFile::copy(QStringLiteral(QUILLBOX_EXE), exe()))
+        return;
+    // Private, as a real XDG_RUNTIME_DIR is: the instance lock and socket live there.
+    valid_ = QDir(dir_.path()).mkpath(QStringLiteral("run"))
+             && QFile::setPermissions(path(QStringLiteral("run")),
+                                      QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+}
+
+QuillboxSandbox::~QuillboxSandbox()
+{
+    for (const auto &p : started_) {
+        if (p->state() != QProcess::NotRunning) {
+            p->kill();
+            p->waitForFinished(3000);
+        }
+    }
+}
+
+QProcessEnvironment QuillboxSandbox::env() const
+{
+    QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
+    e.insert(QStringLiteral("XDG_RUNTIME_DIR"), path(QStringLiteral("run")));
+    e.insert(QStringLiteral("XDG_CONFIG_HOME"), path(QStringLiteral("config")));
+    // Unit tests run offscreen; these need the real X server.
+    e.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    return e;
+}
+
+QProcess *QuillboxSandbox::start(const QStringList &args, const QString &workingDir)
+{
+    auto p = std::make_unique<QProcess>();
+    p->setProcessEnvironment(env());
+    p->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    if (!workingDir.isEmpty())
+        p->setWorkingDirectory(workingDir);
+    p->start(exe(), args);
+    started_.push_back(std::move(p));
+    return started_.back().get();
+}
+
+QProcess *QuillboxSandbox::startProcess(const QString &program, const QStringList &args)
+{
+    auto p = std::make_unique<QProcess>();
+    p->setProcessEnvironment(env());
+    p->start(program, args);
+    started_.push_back(std::move(p));
+    return started_.back().get();
+}
+
+int QuillboxSandbox::quillbox(const QStringList &args, QString *out, QString *err)
+{
+    QProcess p;
+    p.setProcessEnvironment(env());
+    p.start(exe(), args);
+    const bool finished = p.waitForFinished(15000);
+    if (out)
+        *out = QString::fromUtf8(p.readAllStandardOutput());
+    if (err)
+        *err = QString::fromUtf8(p.readAllStandardError());
+    return finished && p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+}
+
+QString QuillboxSandbox::waitForWindow()
+{
+    for (int i = 0; i < 200; ++i) {
+        const QStringList ids = visibleWindows(QStringLiteral("^Quillbox with VLM"));
+        if (!ids.isEmpty())
+            return ids.first();
+        QTest::qWait(100);
+    }
+    return QString();
+}
+
+bool QuillboxSandbox::windowVisible(const QString &window) const
+{
+    const QStringList ids = visibleWindows(QStringLiteral("^Quillbox with VLM"));
+    return window.isEmpty() ? !ids.isEmpty() : ids.contains(window);
+}
+
+void QuillboxSandbox::quitAndWait(QProcess *p)
+{
+    QCOMPARE(quillbox({QStringLiteral("--quit")}), 0);
+    QVERIFY(p->waitForFinished(10000));
+    QCOMPARE(p->exitStatus(), QProcess::NormalExit);
+    QCOMPARE(p->exitCode(), 0);
+}
+
+bool QuillboxSandbox::writeCardFile(const QByteArray &cards)
+{
+    return writeFile(path(QStringLiteral("QuillboxData.vlw")), cards);
+}
+
+bool QuillboxSandbox::writeSettings(const QStringList &lines)
+{
+    return writeFile(path(QStringLiteral("Quillbox.ini")),
+                     Cp932::encode(QStringLiteral("[General]\r\n") + lines.join(QStringLiteral("\r\n"))
+                                   + QStringLiteral("\r\n")));
+}
+
+QString QuillboxSandbox::settingsText() const
+{
+    QFile f(path(QStringLiteral("Quillbox.ini")));
+    return f.open(QIODevice::ReadOnly) ? Cp932::decode(f.readAll()) : QString();
+}
+
+QString QuillboxSandbox::setting(const QString &key) const
+{
+    return iniValue(path(QStringLiteral("Quillbox.ini")), key);
+}
+
+} // namespace e2e
