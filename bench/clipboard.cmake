@@ -1,2 +1,0 @@
-add_executable(bench_clipboard_store ${CMAKE_CURRENT_LIST_DIR}/bench_clipboard_store.cpp)
-target_link_libraries(bench_clipboard_store PRIVATE qb_clipboard)

@@ -1,7 +1,0 @@
-if(TARGET qb_desktop)
-  find_package(X11 REQUIRED)
-  add_executable(bench_hotkeys ${CMAKE_CURRENT_LIST_DIR}/bench_hotkeys.cpp)
-  target_link_libraries(bench_hotkeys PRIVATE qb_platform X11::X11 X11::Xtst)
-  target_compile_definitions(bench_hotkeys PRIVATE QUILLBOX_EXE="$<TARGET_FILE:Quillbox>")
-  add_dependencies(bench_hotkeys Quillbox)
-endif()
