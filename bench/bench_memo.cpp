@@ -3,6 +3,7 @@
 #include "app/MemoTable.h"
 #include "app/TextFastReadBinary.h"
 #include "platform/Cp932.h"
+#include "platform/HeapTuning.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -75,6 +76,7 @@ QByteArray makeCardFile(int cards)
 
 int main(int argc, char **argv)
 {
+    TuneHeapForLargeTables(); // as the program does
     QCoreApplication app(argc, argv);
     std::vector<int> sizes;
     for (int i = 1; i < argc; ++i)
