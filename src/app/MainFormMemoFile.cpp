@@ -3,7 +3,6 @@
 
 #include "app/MemoFileWatch.h"
 #include "app/RecentFiles.h"
-#include "platform/ProcessStart.h"
 #include "platform/UserStore.h"
 #include "util/Tool.h"
 
@@ -61,10 +60,7 @@ void MainForm::connectMemoFileCommands()
 
 bool MainForm::startEditorProgram(const QStringList &args, QString *error)
 {
-    const QString editor = iniData.GetiniValue(kEditorKey);
-    if (services_.startProgram)
-        return services_.startProgram(editor, args, error);
-    return StartProgram(editor, args, error);
+    return services_.startProgram && services_.startProgram(iniData.GetiniValue(kEditorKey), args, error);
 }
 
 // ---- The check timer -------------------------------------------------------------------
@@ -155,9 +151,7 @@ void MainForm::MenuEditMemo_Click()
             information(this, QStringLiteral("Vellumを起動できませんでした。\n") + error);
             return;
         }
-        const bool hides = (MenuMinimize.size() > 2)
-                           && (MenuMinimize[1]->isChecked() || MenuMinimize[2]->isChecked());
-        if (hides)
+        if (afterCopyHides())
             hide();
         return;
     }
