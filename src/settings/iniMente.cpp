@@ -226,26 +226,6 @@ QString iniMente::GetiniValue(const QString &ItemName, const QString &Default)
     return Default;
 }
 
-QString iniMente::GetiniValue(const QString &ItemName, qint64 Default)
-{
-    return GetiniValue(ItemName, QString::number(Default));
-}
-
-QString iniMente::GetiniValue(const QString &ItemName, bool Default)
-{
-    return GetiniValue(ItemName, Default ? QStringLiteral("True") : QStringLiteral("False"));
-}
-
-QString iniMente::GetiniValue(const QString &ItemName, const char *Default)
-{
-    return GetiniValue(ItemName, QString::fromUtf8(Default));
-}
-
-QString iniMente::GetiniValue(const QString &ItemName, int Default)
-{
-    return GetiniValue(ItemName, qint64(Default));
-}
-
 bool iniMente::SetiniValue(const QString &ItemName, const QString &ItemValue)
 {
     const int i = ItemName == kRem ? -1 : find(ItemName);
@@ -254,26 +234,6 @@ bool iniMente::SetiniValue(const QString &ItemName, const QString &ItemValue)
     else
         append(ItemName, ItemValue);
     return true;
-}
-
-bool iniMente::SetiniValue(const QString &ItemName, qint64 ItemValue)
-{
-    return SetiniValue(ItemName, QString::number(ItemValue));
-}
-
-bool iniMente::SetiniValue(const QString &ItemName, bool ItemValue)
-{
-    return SetiniValue(ItemName, ItemValue ? QStringLiteral("True") : QStringLiteral("False"));
-}
-
-bool iniMente::SetiniValue(const QString &ItemName, const char *ItemValue)
-{
-    return SetiniValue(ItemName, QString::fromUtf8(ItemValue));
-}
-
-bool iniMente::SetiniValue(const QString &ItemName, int ItemValue)
-{
-    return SetiniValue(ItemName, qint64(ItemValue));
 }
 
 bool iniMente::DeliniValue(const QString &ItemName)

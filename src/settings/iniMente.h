@@ -6,6 +6,7 @@
 #include <QStringList>
 #include <QVector>
 #include <optional>
+#include <type_traits>
 #include <utility>
 
 class iniMente
@@ -21,17 +22,29 @@ public:
     QString GetiniValue(const QString &ItemName) const;
     // With a default (the empty text counts) a missing key is added with that value.
     QString GetiniValue(const QString &ItemName, const QString &Default);
-    QString GetiniValue(const QString &ItemName, qint64 Default);
-    QString GetiniValue(const QString &ItemName, bool Default);
-    // Without these a string literal would pick the bool overload and an int would be ambiguous.
-    QString GetiniValue(const QString &ItemName, const char *Default);
-    QString GetiniValue(const QString &ItemName, int Default);
-
     bool SetiniValue(const QString &ItemName, const QString &ItemValue);
-    bool SetiniValue(const QString &ItemName, qint64 ItemValue);
-    bool SetiniValue(const QString &ItemName, bool ItemValue);
-    bool SetiniValue(const QString &ItemName, const char *ItemValue);
-    bool SetiniValue(const QString &ItemName, int ItemValue);
+
+    // Numbers and truth values are stored in their text form: decimal, "True" or "False".
+    // (Without the literal overloads a string literal would pick the bool conversion.)
+    template <typename T, std::enable_if_t<std::is_arithmetic_v<T>, int> = 0>
+    QString GetiniValue(const QString &ItemName, T Default) { return GetiniValue(ItemName, ValueText(Default)); }
+    QString GetiniValue(const QString &ItemName, const char *Default)
+    {
+        return GetiniValue(ItemName, QString::fromUtf8(Default));
+    }
+    template <typename T, std::enable_if_t<std::is_arithmetic_v<T>, int> = 0>
+    bool SetiniValue(const QString &ItemName, T ItemValue) { return SetiniValue(ItemName, ValueText(ItemValue)); }
+    bool SetiniValue(const QString &ItemName, const char *ItemValue)
+    {
+        return SetiniValue(ItemName, QString::fromUtf8(ItemValue));
+    }
+    template <typename T> static QString ValueText(T value)
+    {
+        if constexpr (std::is_same_v<T, bool>)
+            return value ? QStringLiteral("True") : QStringLiteral("False");
+        else
+            return QString::number(value);
+    }
     bool DeliniValue(const QString &ItemName);
     bool DeliniGroup(const QString &GroupName);
     qint16 SearchinGroup(const QString &GroupName, const QString &SearchItem, bool NoCheckCase);
