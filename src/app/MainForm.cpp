@@ -46,6 +46,7 @@ MainForm::MainForm(const AppPaths &paths, const AppServices &services, QWidget *
     connectMemoFileCommands();
     connectClipboardCommands();
     connectHotKeyCommands();
+    connectOptionCommands();
     setWindowIcon(AppIcon());
     resize(DesignWidth, DesignHeight);
     baseHeight_ = DesignHeight;

@@ -82,6 +82,7 @@ public:
     void clstray_MouseDown(int Button);
     void MenuExtAPP_Click();
     void MenuSetExtApp_Click();
+    void MenuAlwaysOnTop_Click();
     clsHotKey *hotKeys() const { return hotKey_.get(); }
 
     iniMente iniData;
@@ -167,6 +168,7 @@ private:
     void connectMemoFileCommands();
     void connectClipboardCommands();
     void connectHotKeyCommands();
+    void connectOptionCommands();
     void RegisterHotKeys();
     void CreateTrayIcon();
     void ReleaseHotKeysAndTray();

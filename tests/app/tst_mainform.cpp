@@ -346,6 +346,19 @@ private Q_SLOTS:
         QCOMPARE(bootup(settingsText()), bootup(first));
     }
 
+    void alwaysOnTopTogglesSettingAndBand()
+    {
+        MainForm &f = start();
+        QVERIFY(!f.MenuAlwaysOnTop->isChecked());
+        f.MenuAlwaysOnTop->trigger();
+        QCOMPARE(f.iniData.GetiniValue(QStringLiteral("AlwayonTop")), QStringLiteral("1"));
+        QVERIFY(f.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+        QVERIFY(f.isVisible());
+        f.MenuAlwaysOnTop->trigger();
+        QCOMPARE(f.iniData.GetiniValue(QStringLiteral("AlwayonTop")), QStringLiteral("0"));
+        QVERIFY(!f.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    }
+
     void closeBoxOnlyHides()
     {
         MainForm &f = start();
