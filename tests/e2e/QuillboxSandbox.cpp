@@ -8,10 +8,19 @@
 
 namespace e2e {
 
+void startTool(QProcess &p, const QString &program, const QStringList &args)
+{
+    p.start(program, args);
+    // A missing tool would otherwise read as empty output and fail far from the cause.
+    if (!p.waitForStarted(10000) && p.error() == QProcess::FailedToStart)
+        qFatal("cannot start %s (%s): scripts/test installs the package that provides it",
+               qPrintable(program), qPrintable(p.errorString()));
+}
+
 QString run(const QString &program, const QStringList &args, int timeoutMs)
 {
     QProcess p;
-    p.start(program, args);
+    startTool(p, program, args);
     p.waitForFinished(timeoutMs);
     return QString::fromUtf8(p.readAllStandardOutput()).trimmed();
 }
@@ -46,7 +55,7 @@ QString clipboardText()
 {
     // Not trimmed: what was copied has to match to the last character.
     QProcess p;
-    p.start(QStringLiteral("xclip"), {QStringLiteral("-selection"), QStringLiteral("clipboard"), QStringLiteral("-o")});
+    startTool(p, QStringLiteral("xclip"), {QStringLiteral("-selection"), QStringLiteral("clipboard"), QStringLiteral("-o")});
     p.waitForFinished(10000);
     return QString::fromUtf8(p.readAllStandardOutput());
 }
@@ -54,9 +63,7 @@ QString clipboardText()
 bool setClipboardText(const QString &text)
 {
     QProcess p;
-    p.start(QStringLiteral("xclip"), {QStringLiteral("-selection"), QStringLiteral("clipboard"), QStringLiteral("-i")});
-    if (!p.waitForStarted())
-        return false;
+    startTool(p, QStringLiteral("xclip"), {QStringLiteral("-selection"), QStringLiteral("clipboard"), QStringLiteral("-i")});
     p.write(text.toUtf8());
     p.closeWriteChannel();
     p.waitForFinished(5000);
@@ -174,7 +181,7 @@ QProcess *QuillboxSandbox::startProcess(const QString &program, const QStringLis
 {
     auto p = std::make_unique<QProcess>();
     p->setProcessEnvironment(env());
-    p->start(program, args);
+    startTool(*p, program, args);
     started_.push_back(std::move(p));
     return started_.back().get();
 }

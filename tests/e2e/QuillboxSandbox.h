@@ -11,6 +11,9 @@
 
 namespace e2e {
 
+// Starts a tool the tests drive the X server with; a tool that is not installed ends the
+// test program with a message naming it.
+void startTool(QProcess &p, const QString &program, const QStringList &args);
 // Runs a program to its end (at most timeoutMs) and returns its standard output, trimmed.
 QString run(const QString &program, const QStringList &args, int timeoutMs = 10000);
 QString xdo(const QStringList &args);
