@@ -13,12 +13,31 @@ CommandLine usage(const QString &error)
 {
     CommandLine cmd;
     cmd.mode = CommandLine::Usage;
-    cmd.error = error + QStringLiteral(
-                    "\nusage: Quillbox [FILE.vlw | FILE.ini] | --version | --print-memo FILE | --print-history"
-                    " | --quit | --hotkey NAME");
+    cmd.error = error + u'\n' + UsageText();
     return cmd;
 }
 } // namespace
+
+QString UsageText()
+{
+    return QStringLiteral(
+               "usage: Quillbox [FILE.vlw | FILE.ini | OPTION]\n"
+               "  (no argument)       start Quillbox in the tray, or do nothing when it runs\n"
+               "  FILE.vlw            start with FILE.vlw as the card file\n"
+               "  FILE.ini            start with FILE.ini as the settings file\n"
+               "  --hotkey NAME       make the running Quillbox act on the hot key NAME (starting it first)\n"
+               "                      NAME: ")
+           + HotKeyNames.join(QStringLiteral(", "))
+           + QStringLiteral(
+               "\n"
+               "  --quit              end the running Quillbox, saving its settings\n"
+               "  --print-memo FILE   print the groups and items of a card file as JSON\n"
+               "  --print-history     print the stored clipboard history as JSON\n"
+               "  --autostart on|off  start Quillbox when you log in, or stop doing so\n"
+               "  --autostart         print \"on\" or \"off\"\n"
+               "  --version           print the version\n"
+               "  -h, --help          print this help");
+}
 
 QString VersionText()
 {
@@ -43,6 +62,13 @@ CommandLine ParseCommandLine(int argc, const char *const *argv)
     const auto expectArgs = [&](int n) { return args.size() == n + 1; };
     if (first == QStringLiteral("--version") && expectArgs(0)) {
         cmd.mode = CommandLine::Version;
+    } else if ((first == QStringLiteral("--help") || first == QStringLiteral("-h")) && expectArgs(0)) {
+        cmd.mode = CommandLine::Help;
+    } else if (first == QStringLiteral("--autostart") && (expectArgs(0) || expectArgs(1))) {
+        if (expectArgs(1) && args[1] != QStringLiteral("on") && args[1] != QStringLiteral("off"))
+            return usage(QStringLiteral("--autostart takes on or off: ") + args[1]);
+        cmd.mode = CommandLine::Autostart;
+        cmd.file = args.value(1);
     } else if (first == QStringLiteral("--print-memo") && expectArgs(1)) {
         cmd.mode = CommandLine::PrintMemo;
         cmd.file = args[1];

@@ -3,13 +3,17 @@
 #include <QString>
 
 struct CommandLine {
-    enum Mode { Resident, Version, PrintMemo, PrintHistory, Quit, HotKey, Usage };
+    enum Mode { Resident, Version, Help, PrintMemo, PrintHistory, Quit, HotKey, Autostart, Usage };
     Mode mode = Resident;
-    QString file;  // card or settings file (Resident), card file (PrintMemo), hot-key name (HotKey)
+    // Card or settings file (Resident), card file (PrintMemo), hot-key name (HotKey),
+    // "on", "off" or empty (Autostart).
+    QString file;
     QString error; // for Usage
 };
 
 CommandLine ParseCommandLine(int argc, const char *const *argv);
+// Every option with one line of explanation, for --help and after a usage error.
+QString UsageText();
 // "major.minor.revision" of this build, and the caption "Quillbox with VLM Ver.x.y.z".
 QString VersionText();
 QString MainFormCaption();

@@ -1,6 +1,7 @@
 #include "app/MainForm.h"
 
-#include "app/AppIcon.h"
+#include "platform/AppIds.h"
+#include "platform/desktop/ProgramIcon.h"
 #include "app/ListRules.h"
 #include "util/Tool.h"
 
@@ -47,7 +48,7 @@ MainForm::MainForm(const AppPaths &paths, const AppServices &services, QWidget *
     connectClipboardCommands();
     connectHotKeyCommands();
     connectOptionCommands();
-    setWindowIcon(AppIcon());
+    setWindowIcon(ProgramIcon(AppIds::quillbox()));
     resize(DesignWidth, DesignHeight);
     baseHeight_ = DesignHeight;
 }
@@ -106,6 +107,13 @@ void MainForm::buildControls()
     txtReplace->setObjectName(QStringLiteral("txtReplace"));
     txtReplace->hide();
     txtReplace->installEventFilter(this);
+
+    // Screen readers name the controls by these; the letter labels alone say nothing.
+    LstGroupName->setAccessibleName(QStringLiteral("グループ"));
+    LstItemName->setAccessibleName(QStringLiteral("項目"));
+    TxtPreview->setAccessibleName(QStringLiteral("プレビュー"));
+    BtnClosePreview->setAccessibleName(QStringLiteral("プレビューを閉じる"));
+    txtReplace->setAccessibleName(QStringLiteral("「%1」に入れる文字"));
 
     // Japanese text needs a CJK face when the settings name no font.
     for (const QString &family : {QStringLiteral("Noto Sans CJK JP"), QStringLiteral("Noto Sans Mono CJK JP")}) {

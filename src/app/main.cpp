@@ -4,25 +4,70 @@
 #include "app/PrintMemo.h"
 #include "clipboard/PrintHistory.h"
 #include "app/DesktopServices.h"
+#include "platform/AppIds.h"
+#include "platform/Autostart.h"
 #include "platform/HeapTuning.h"
 #include "platform/ProgramFolder.h"
 #include "platform/SignalBridge.h"
 #include "platform/SingleInstance.h"
+#include "platform/desktop/X11Display.h"
 
 #include <QApplication>
 #include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QDir>
 #include <QFileInfo>
+#include <QProcess>
+#include <QThread>
 #include <QSessionManager>
 #include <QTextStream>
 #include <cstdio>
 
 namespace {
 
+int autostart(const QString &change)
+{
+    const Autostart entry(ProgramFolder::configHomeFrom(qEnvironmentVariable("XDG_CONFIG_HOME"), QDir::homePath()),
+                          AppIds::quillbox());
+    QString error;
+    bool ok = true;
+    if (change.isEmpty())
+        std::printf("%s\n", entry.isEnabled() ? "on" : "off");
+    else if (change == QStringLiteral("on"))
+        ok = entry.enable(QCoreApplication::applicationFilePath(), QStringLiteral("Quillbox"), AppIds::quillbox(), &error);
+    else
+        ok = entry.disable(&error);
+    if (!ok)
+        std::fprintf(stderr, "Quillbox: %s\n", qUtf8Printable(error));
+    return ok ? 0 : 1;
+}
+
+// A desktop action may be the first thing run after logging in: start Quillbox then.
+int hotKey(const QString &name)
+{
+    if (!SingleInstance().isRunning()) {
+        if (!QProcess::startDetached(QCoreApplication::applicationFilePath(), {})) {
+            std::fprintf(stderr, "Quillbox could not be started.\n");
+            return 1;
+        }
+        const SingleInstance probe;
+        QDeadlineTimer deadline(10000);
+        while (!probe.isRunning() && !deadline.hasExpired())
+            QThread::msleep(50);
+    }
+    return sendCommand(QStringLiteral("hotkey"), name);
+}
+
 int runResident(int argc, char **argv, const CommandLine &cmd)
 {
+    const QString noDisplay = X11DisplayProblem(QStringLiteral("Quillbox"));
+    if (!noDisplay.isEmpty()) {
+        std::fprintf(stderr, "%s\n", qUtf8Printable(noDisplay));
+        return 1;
+    }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quillbox"));
+    QGuiApplication::setDesktopFileName(AppIds::quillbox());
     QApplication::setQuitOnLastWindowClosed(false);
 
     SingleInstance instance;
@@ -35,6 +80,7 @@ int runResident(int argc, char **argv, const CommandLine &cmd)
     paths.programFolder = folder.userFolder();
     paths.sharedFolder = folder.sharedFolder();
     paths.exeBaseName = QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName();
+    folder.seedSampleCardFile(paths.exeBaseName);
 
     DesktopServices desktop;
     MainForm form(paths, desktop.services());
@@ -86,6 +132,13 @@ int main(int argc, char **argv)
     case CommandLine::Version:
         std::printf("%s\n", qUtf8Printable(MainFormCaption()));
         return 0;
+    case CommandLine::Help:
+        std::printf("%s\n", qUtf8Printable(UsageText()));
+        return 0;
+    case CommandLine::Autostart: {
+        QCoreApplication app(argc, argv);
+        return autostart(cmd.file);
+    }
     case CommandLine::PrintMemo: {
         QCoreApplication app(argc, argv);
         return PrintMemo(cmd.file, stdout, stderr);
@@ -94,11 +147,13 @@ int main(int argc, char **argv)
         QCoreApplication app(argc, argv);
         return printHistory();
     }
-    case CommandLine::Quit:
+    case CommandLine::Quit: {
+        QCoreApplication app(argc, argv);
+        return sendCommand(QStringLiteral("quit"), QString());
+    }
     case CommandLine::HotKey: {
         QCoreApplication app(argc, argv);
-        return sendCommand(cmd.mode == CommandLine::Quit ? QStringLiteral("quit") : QStringLiteral("hotkey"),
-                           cmd.file);
+        return hotKey(cmd.file);
     }
     case CommandLine::Usage:
         std::fprintf(stderr, "%s\n", qUtf8Printable(cmd.error));

@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 
 namespace {
@@ -32,12 +33,16 @@ ProgramFolder::ProgramFolder(const QString &executableDir, const QString &instal
                              const QString &installDataDir, const QString &configHome)
     : m_executableDir(clean(executableDir))
 {
-    m_installed = QDir::isAbsolutePath(installBinDir) && sameFolder(executableDir, installBinDir);
+    const bool inCompiledPrefix = QDir::isAbsolutePath(installBinDir) && sameFolder(executableDir, installBinDir);
+    // Any prefix (a package, `cmake --install --prefix`) puts the shared folder beside bin/.
+    const QString besideBin = clean(m_executableDir + QLatin1String("/../share/quillbox"));
+    const bool inAnyPrefix = QDir::isAbsolutePath(m_executableDir) && QFileInfo(besideBin).isDir();
+    m_installed = inCompiledPrefix || inAnyPrefix;
     if (m_installed) {
         m_userFolder = clean(configHome + QLatin1String("/Quillbox"));
-        const QString dataDir = installDataDir.isEmpty()
-                ? installBinDir + QLatin1String("/../share")
-                : installDataDir;
+        const QString dataDir = !inCompiledPrefix ? m_executableDir + QLatin1String("/../share")
+                : installDataDir.isEmpty()       ? installBinDir + QLatin1String("/../share")
+                                                 : installDataDir;
         m_sharedFolder = clean(dataDir + QLatin1String("/quillbox"));
     } else {
         m_userFolder = m_executableDir;
@@ -72,4 +77,19 @@ ProgramFolder ProgramFolder::forThisProgram()
 bool ProgramFolder::ensureUserFolder() const
 {
     return !m_userFolder.isEmpty() && QDir().mkpath(m_userFolder);
+}
+
+bool ProgramFolder::seedSampleCardFile(const QString &exeBaseName) const
+{
+    if (!m_installed)
+        return false;
+    const QDir user(m_userFolder);
+    // Only a user who has never run it: once a settings file exists, their choices stand.
+    if (QFileInfo::exists(user.filePath(exeBaseName + QLatin1String(".ini"))))
+        return false;
+    const QString cardFile = user.filePath(exeBaseName + QLatin1String("Data.vlw"));
+    if (QFileInfo::exists(cardFile) || QFileInfo(cardFile).isSymLink())
+        return false;
+    return QFile::copy(QDir(m_sharedFolder).filePath(QStringLiteral("sample.vlw")), cardFile)
+           && QFile::setPermissions(cardFile, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
 }

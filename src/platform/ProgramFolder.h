@@ -1,8 +1,9 @@
 #pragma once
 // Where the program keeps its files. Decided by where the executable lives, not by write
-// access: an installed copy (the executable sits in the install bindir) keeps user files in
-// $XDG_CONFIG_HOME/Quillbox and reads shipped files from <datadir>/quillbox; a copy run from
-// anywhere else (build tree, unpacked folder) keeps everything beside the executable.
+// access: an installed copy (the executable sits in the compiled-in bindir, or in any bin/
+// with share/quillbox beside it) keeps user files in $XDG_CONFIG_HOME/Quillbox and reads
+// shipped files from <datadir>/quillbox; a copy run from anywhere else (build tree, unpacked
+// folder) keeps everything beside the executable.
 #include <QString>
 
 class ProgramFolder
@@ -25,6 +26,9 @@ public:
     QString sharedFolder() const { return m_sharedFolder; }
     // Creates userFolder() when missing; false when it cannot be made.
     bool ensureUserFolder() const;
+    // An installed copy's first start: the shipped sample becomes the default card file, so
+    // the lists are not empty. Never overwrites, and does nothing once a settings file exists.
+    bool seedSampleCardFile(const QString &exeBaseName) const;
 
 private:
     QString m_executableDir;

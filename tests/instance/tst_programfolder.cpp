@@ -15,6 +15,8 @@ private Q_SLOTS:
     void configHome_data();
     void configHome();
     void ensureUserFolderCreatesIt();
+    void anyPrefixSeedsSampleOnce_data();
+    void anyPrefixSeedsSampleOnce();
 };
 
 void TestProgramFolder::folders_data()
@@ -103,6 +105,55 @@ void TestProgramFolder::ensureUserFolderCreatesIt()
     QVERIFY(!QFileInfo::exists(folder.userFolder()));
     QVERIFY(folder.ensureUserFolder());
     QVERIFY(QFileInfo(folder.userFolder()).isDir());
+}
+
+void TestProgramFolder::anyPrefixSeedsSampleOnce_data()
+{
+    QTest::addColumn<QString>("exeDir"); // below the temporary prefix
+    QTest::addColumn<bool>("settingsExist");
+    QTest::addColumn<bool>("cardFileExists");
+    QTest::addColumn<bool>("seeded");
+    QTest::newRow("first start") << "bin" << false << false << true;
+    QTest::newRow("settings exist") << "bin" << true << false << false;
+    QTest::newRow("card file exists") << "bin" << false << true << false;
+    QTest::newRow("portable copy") << "portable/app" << false << false << false;
+}
+
+void TestProgramFolder::anyPrefixSeedsSampleOnce()
+{
+    QFETCH(QString, exeDir);
+    QFETCH(bool, settingsExist);
+    QFETCH(bool, cardFileExists);
+    QFETCH(bool, seeded);
+    QTemporaryDir tmp;
+    QVERIFY(tmp.isValid());
+    const QDir prefix(tmp.path());
+    QVERIFY(prefix.mkpath(QStringLiteral("share/quillbox")) && prefix.mkpath(exeDir) && prefix.mkpath(QStringLiteral("cfg/Quillbox")));
+    QFile sample(prefix.filePath(QStringLiteral("share/quillbox/sample.vlw")));
+    QVERIFY(sample.open(QIODevice::WriteOnly) && sample.write("sample") == 6);
+    sample.close();
+    const QString user = prefix.filePath(QStringLiteral("cfg/Quillbox/"));
+    if (settingsExist)
+        QVERIFY(QFile(prefix.filePath(QStringLiteral("share/quillbox/sample.vlw"))).copy(user + QStringLiteral("Quillbox.ini")));
+    QFile own(user + QStringLiteral("QuillboxData.vlw"));
+    if (cardFileExists) {
+        QVERIFY(own.open(QIODevice::WriteOnly) && own.write("own") == 3);
+        own.close();
+    }
+
+    // Compiled for another prefix: only share/quillbox beside bin/ tells it is installed.
+    const ProgramFolder folder(prefix.filePath(exeDir), QStringLiteral("/usr/local/bin"), QString(),
+                               prefix.filePath(QStringLiteral("cfg")));
+    QCOMPARE(folder.isInstalled(), exeDir == QStringLiteral("bin"));
+    QCOMPARE(folder.seedSampleCardFile(QStringLiteral("Quillbox")), seeded);
+    QCOMPARE(own.exists(), seeded || cardFileExists);
+    if (own.exists()) {
+        QVERIFY(own.open(QIODevice::ReadOnly));
+        QCOMPARE(own.readAll(), QByteArray(seeded ? "sample" : "own"));
+        own.close();
+    }
+    // Once seeded, a second start leaves the card file alone.
+    QVERIFY(!folder.seedSampleCardFile(QStringLiteral("Quillbox")));
 }
 
 QTEST_GUILESS_MAIN(TestProgramFolder)

@@ -1,0 +1,58 @@
+#!/usr/bin/env bash
+# The install and the Debian package as a user meets them: an installed copy's first start,
+# the validators on the desktop entries and metadata, lintian and the package's contents.
+# Arguments: the source folder and the build folder.
+set -euo pipefail
+src=$1 build=$2
+tmp=$(mktemp -d)
+trap 'kill "${qb_pid:-}" 2>/dev/null || true; rm -rf "$tmp"' EXIT
+fail() { echo "FAIL: $*" >&2; exit 1; }
+
+# Install into a prefix the build was not configured for.
+cmake --install "$build" --prefix "$tmp/prefix" >/dev/null
+for f in bin/Quillbox share/quillbox/sample.vlw share/applications/org.fennecs.Quillbox.desktop \
+         share/metainfo/org.fennecs.Quillbox.metainfo.xml share/icons/hicolor/scalable/apps/org.fennecs.Quillbox.svg \
+         share/icons/hicolor/48x48/apps/org.fennecs.Quillbox.png share/doc/quillbox/copyright; do
+  [ -e "$tmp/prefix/$f" ] || fail "not installed: $f"
+done
+desktop-file-validate "$tmp"/prefix/share/applications/*.desktop || fail "desktop-file-validate"
+appstreamcli validate --no-net "$tmp"/prefix/share/metainfo/*.xml || fail "appstreamcli validate"
+
+# First start of the installed copy: the sample becomes the card file, once.
+export XDG_CONFIG_HOME=$tmp/cfg XDG_RUNTIME_DIR=$tmp/run
+mkdir -m 700 "$XDG_RUNTIME_DIR"
+unset QT_QPA_PLATFORM
+"$tmp/prefix/bin/Quillbox" & qb_pid=$!
+for _ in $(seq 100); do xdotool search --onlyvisible --name '^Quillbox with VLM' >/dev/null 2>&1 && break; sleep 0.2; done
+xdotool search --onlyvisible --name '^Quillbox with VLM' >/dev/null || fail "installed Quillbox shows no window"
+cmp "$tmp/prefix/share/quillbox/sample.vlw" "$XDG_CONFIG_HOME/Quillbox/QuillboxData.vlw" || fail "sample not copied"
+"$tmp/prefix/bin/Quillbox" --quit
+wait "$qb_pid" || fail "installed Quillbox did not end cleanly"
+grep -a -q "^TXTFile = $XDG_CONFIG_HOME/Quillbox/QuillboxData.vlw" "$XDG_CONFIG_HOME/Quillbox/Quillbox.ini" ||
+  fail "the copied sample is not the card file"
+groups=$("$tmp/prefix/bin/Quillbox" --print-memo "$XDG_CONFIG_HOME/Quillbox/QuillboxData.vlw" | grep -c '"name"' || true)
+[ "$groups" -gt 0 ] || fail "the copied sample has no groups"
+rm "$XDG_CONFIG_HOME/Quillbox/QuillboxData.vlw"
+"$tmp/prefix/bin/Quillbox" & qb_pid=$!
+sleep 2
+"$tmp/prefix/bin/Quillbox" --quit
+wait "$qb_pid" || true
+[ ! -e "$XDG_CONFIG_HOME/Quillbox/QuillboxData.vlw" ] || fail "the sample was copied again"
+
+# The package.
+(cd "$build" && cpack -G DEB -B "$tmp/deb" >/dev/null) || fail "cpack"
+deb=$(ls "$tmp"/deb/*.deb)
+lintian --fail-on error --tag-display-limit 0 "$deb" || fail "lintian reports errors"
+contents=$(dpkg-deb -c "$deb")
+for f in ./usr/bin/Quillbox ./usr/share/applications/org.fennecs.Quillbox.desktop \
+         ./usr/share/metainfo/org.fennecs.Quillbox.metainfo.xml ./usr/share/icons/hicolor/256x256/apps/org.fennecs.Quillbox.png \
+         ./usr/share/quillbox/sample.vlw ./usr/share/doc/quillbox/copyright ./usr/share/doc/quillbox/changelog.gz; do
+  grep -q " $f\$" <<<"$contents" || fail "not in the package: $f"
+done
+depends=$(dpkg-deb -f "$deb" Depends)
+for d in libqt6widgets6 libx11-6 qt6-qpa-plugins; do
+  grep -q "$d" <<<"$depends" || fail "Depends lacks $d: $depends"
+done
+dpkg-deb -x "$deb" "$tmp/unpacked"
+file "$tmp/unpacked/usr/bin/Quillbox" | grep -q ", stripped" || fail "Quillbox is not stripped"
+echo "package check passed: $(basename "$deb")"
