@@ -258,6 +258,14 @@ bool X11SyntheticInput::paste()
     bool asked = false;
     QElapsedTimer clock;
     clock.start();
+    // With no window remembered (ours was shown already), wait until the focus has left our
+    // windows: the keys, and the class that chooses them, belong to the window that gets it.
+    while (!m_focus && clock.elapsed() < m_focusTimeoutMs) {
+        const Window focus = focusedWindow();
+        if (focus && !isOwnWindow(dpy, focus))
+            break;
+        pump(5);
+    }
     while (m_focus) {
         back = focusIsBack();
         if (back || clock.elapsed() >= m_focusTimeoutMs)
