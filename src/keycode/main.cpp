@@ -1,0 +1,20 @@
+// Tapscope: shows the virtual-key code and modifier mask of a key combination.
+#include "keycode/Form1.h"
+
+#include <QApplication>
+#include <cstdio>
+#include <cstring>
+
+int main(int argc, char **argv)
+{
+    if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
+        std::printf("%s\n", qUtf8Printable(Form1Caption()));
+        return 0;
+    }
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Tapscope"));
+    Form1 form;
+    form.Form_Load();
+    form.show();
+    return app.exec();
+}
