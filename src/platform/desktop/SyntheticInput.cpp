@@ -245,15 +245,11 @@ void X11SyntheticInput::releaseHeldModifiers()
     XFreeModifiermap(map);
 }
 
-bool X11SyntheticInput::paste()
+bool X11SyntheticInput::waitForFocus()
 {
-    Display *dpy = display();
-    if (!dpy)
-        return false;
-    XSync(dpy, False);
-
     // The window manager gives the focus back a few ms after our window hid; keys sent
     // before that are lost. Wait for it, and ask for it when it does not come by itself.
+    Display *dpy = display();
     bool back = false;
     bool asked = false;
     QElapsedTimer clock;
@@ -278,12 +274,25 @@ bool X11SyntheticInput::paste()
         }
         pump(5);
     }
+    return back;
+}
+
+bool X11SyntheticInput::paste()
+{
+    Display *dpy = display();
+    if (!dpy)
+        return false;
+    XSync(dpy, False);
+
+    const bool back = waitForFocus();
 
     // The keys go where the focus is now; a terminal emulator there needs other keys.
-    const Window target = focusedWindow() ? focusedWindow() : m_focus;
+    Window target = focusedWindow();
+    if (!target)
+        target = m_focus;
     const QStringList windowClasses = windowClass(target);
     const PasteRule rule = m_rule ? m_rule() : PasteRule{DefaultTerminalClasses(), DefaultTerminalPasteKeys()};
-    PasteChoice choice = ChoosePasteKeys(windowClasses, rule);
+    const PasteChoice choice = ChoosePasteKeys(windowClasses, rule);
     QList<KeyCode> codes = keycodesFor(dpy, choice.keys);
     if (codes.isEmpty() && choice.terminal) // keys this keyboard cannot type: the default ones
         codes = keycodesFor(dpy, ChoosePasteKeys(windowClasses, {rule.terminalClasses, QString()}).keys);

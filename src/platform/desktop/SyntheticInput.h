@@ -51,6 +51,8 @@ public:
 
 private:
     bool focusIsBack() const;
+    // True when the remembered window got the focus back in time.
+    bool waitForFocus();
     void releaseHeldModifiers();
 
     unsigned long m_focus = 0;  // the focus window when our window was shown
