@@ -1,6 +1,7 @@
 #include "app/SettingsDefaults.h"
 
 #include "lookup/ServiceDefaults.h"
+#include "platform/PasteKeys.h"
 #include "settings/iniMente.h"
 
 #include <QVector>
@@ -50,4 +51,6 @@ void WriteDefaults(iniMente &ini, const QString &version, const QString &memoDef
             ini.MakeiniItem(QStringLiteral("DicURL%1").arg(i + 1), services[i].url);
     }
     ini.MakeiniItem(QStringLiteral("TVProgramTableURL"), DefaultTVProgramTableUrl());
+    ini.MakeiniItem(QStringLiteral("TerminalWindowClasses"), DefaultTerminalClasses());
+    ini.MakeiniItem(QStringLiteral("TerminalPasteKeys"), DefaultTerminalPasteKeys());
 }

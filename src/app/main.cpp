@@ -11,6 +11,7 @@
 #include "platform/SignalBridge.h"
 #include "platform/SingleInstance.h"
 #include "platform/desktop/X11Display.h"
+#include "platform/desktop/SyntheticInput.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -84,6 +85,11 @@ int runResident(int argc, char **argv, const CommandLine &cmd)
 
     DesktopServices desktop;
     MainForm form(paths, desktop.services());
+    // Read at each paste, as every setting is; the rule goes before the form does.
+    defaultSyntheticInput().setPasteRule([&form] {
+        return PasteRule{form.iniData.GetiniValue(QStringLiteral("TerminalWindowClasses")),
+                         form.iniData.GetiniValue(QStringLiteral("TerminalPasteKeys"))};
+    });
     QObject::connect(&form, &MainForm::shutdownFinished, &app, [&] {
         instance.stopListening();
         QCoreApplication::quit();
@@ -116,6 +122,7 @@ int runResident(int argc, char **argv, const CommandLine &cmd)
     form.Form_Load(cmd.file);
     form.show();
     const int rc = app.exec();
+    defaultSyntheticInput().setPasteRule({});
     for (const CommandReply &reply : quitReplies)
         reply.send(0);
     instance.release();

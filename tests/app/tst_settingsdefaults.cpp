@@ -32,10 +32,11 @@ private Q_SLOTS:
             expected << QStringLiteral("DicName%1").arg(i);
         for (int i = 1; i <= 19; ++i)
             expected << QStringLiteral("DicURL%1").arg(i);
-        expected << QStringLiteral("TVProgramTableURL");
+        expected << QStringLiteral("TVProgramTableURL") << QStringLiteral("TerminalWindowClasses")
+                 << QStringLiteral("TerminalPasteKeys");
         QCOMPARE(keys, expected);
         QCOMPARE(keys.count(QStringLiteral("PopUp")), 1);
-        QCOMPARE(expected.size(), 4 + 27 + 3 + 38 + 1);
+        QCOMPARE(expected.size(), 4 + 27 + 3 + 38 + 1 + 2);
 
         QCOMPARE(ini.GetiniValue(QStringLiteral("txtfile")), QStringLiteral("/opt/q/QuillboxData.vlw"));
         QCOMPARE(ini.GetiniValue(QStringLiteral("PreviewCloseTime")), QStringLiteral("3000"));
@@ -58,6 +59,8 @@ private Q_SLOTS:
         QTest::newRow("disabled hot key kept") << "PopUpClock" << "0" << "0";
         QTest::newRow("preview time kept") << "previewclosetime" << "50" << "50";
         QTest::newRow("version always overwritten") << "iniVer" << "1.0.0" << "3.1.0";
+        QTest::newRow("terminal keys get default") << "TerminalPasteKeys" << "" << "shift+Insert";
+        QTest::newRow("user's terminal keys kept") << "terminalpastekeys" << "ctrl+shift+v" << "ctrl+shift+v";
     }
     void userValuesSurvive()
     {

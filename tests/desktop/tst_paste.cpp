@@ -50,6 +50,7 @@ private Q_SLOTS:
     void pasteLandsInPreviousWindow();
     void ownWindowIsNeverRemembered();
     void targetGoneDoesNotEndProgram();
+    void windowClassOfClientChildAndFrame();
     void leftClickAtPointer_data();
     void leftClickAtPointer();
 
@@ -178,6 +179,29 @@ void TestPaste::targetGoneDoesNotEndProgram()
     QVERIFY(!input.paste());
     QVERIFY(dpy());
     XSync(dpy(), False);
+}
+
+void TestPaste::windowClassOfClientChildAndFrame()
+{
+    QVERIFY(startTarget());
+    const QStringList expected = {QStringLiteral("paste_target"), QStringLiteral("paste_target")};
+    QCOMPARE(X11SyntheticInput::windowClass(m_targetWindow), expected);
+
+    // The window manager's frame around the client carries no class: the client's counts.
+    Window root = 0, frame = 0, *children = nullptr;
+    unsigned int n = 0;
+    QVERIFY(XQueryTree(dpy(), m_targetWindow, &root, &frame, &children, &n));
+    if (children)
+        XFree(children);
+    QVERIFY(frame != root);
+    QCOMPARE(X11SyntheticInput::windowClass(frame), expected);
+
+    // A window inside the client (where the focus often sits) has the client's class.
+    const Window inner = XCreateSimpleWindow(dpy(), m_targetWindow, 0, 0, 10, 10, 0, 0, 0);
+    QCOMPARE(X11SyntheticInput::windowClass(inner), expected);
+    XDestroyWindow(dpy(), inner);
+    XSync(dpy(), False);
+    QCOMPARE(X11SyntheticInput::windowClass(inner), QStringList()); // gone: no class, no crash
 }
 
 void TestPaste::leftClickAtPointer_data()

@@ -54,22 +54,28 @@ private Q_SLOTS:
 
     void commandLineModes_data()
     {
+        QTest::addColumn<QString>("program"); // empty: the sandbox's Quillbox
         QTest::addColumn<QStringList>("args");
         QTest::addColumn<QString>("display"); // "-" leaves DISPLAY as it is, "" unsets it
         QTest::addColumn<int>("exitCode");
         QTest::addColumn<QString>("output"); // found in standard output and error together
-        QTest::newRow("help") << QStringList{"--help"} << "-" << 0 << "--autostart on|off";
-        QTest::newRow("short help") << QStringList{"-h"} << "-" << 0 << "--print-memo FILE";
-        QTest::newRow("unknown option") << QStringList{"--frobnicate"} << "-" << 2 << "usage: Quillbox";
-        QTest::newRow("autostart takes on or off") << QStringList{"--autostart", "maybe"} << "-" << 2 << "usage:";
-        QTest::newRow("no display") << QStringList() << "" << 1
+        QTest::newRow("help") << QString() << QStringList{"--help"} << "-" << 0 << "--autostart on|off";
+        QTest::newRow("short help") << QString() << QStringList{"-h"} << "-" << 0 << "--print-memo FILE";
+        QTest::newRow("unknown option") << QString() << QStringList{"--frobnicate"} << "-" << 2 << "usage: Quillbox";
+        QTest::newRow("autostart takes on or off") << QString() << QStringList{"--autostart", "maybe"} << "-" << 2 << "usage:";
+        QTest::newRow("no display") << QString() << QStringList() << "" << 1
                                     << "Quillbox: no X display (DISPLAY is not set); Quillbox needs an X11 or XWayland session.";
-        QTest::newRow("unreachable display") << QStringList() << ":987" << 1 << "cannot open DISPLAY \":987\"";
-        QTest::newRow("version needs no display") << QStringList{"--version"} << "" << 0 << "Quillbox with VLM Ver.";
-        QTest::newRow("quit needs no display") << QStringList{"--quit"} << "" << 0 << "";
+        QTest::newRow("unreachable display") << QString() << QStringList() << ":987" << 1 << "cannot open DISPLAY \":987\"";
+        QTest::newRow("version needs no display") << QString() << QStringList{"--version"} << "" << 0 << "Quillbox with VLM Ver.";
+        QTest::newRow("quit needs no display") << QString() << QStringList{"--quit"} << "" << 0 << "";
+        const QString tapscope = QStringLiteral(TAPSCOPE_EXE);
+        QTest::newRow("tapscope without display") << tapscope << QStringList() << "" << 1
+                                                  << "Tapscope: no X display (DISPLAY is not set)";
+        QTest::newRow("tapscope version") << tapscope << QStringList{"--version"} << "" << 0 << "Tap Scope Ver.1.0.0";
     }
     void commandLineModes()
     {
+        QFETCH(QString, program);
         QFETCH(QStringList, args);
         QFETCH(QString, display);
         QFETCH(int, exitCode);
@@ -81,7 +87,7 @@ private Q_SLOTS:
             env.insert(QStringLiteral("DISPLAY"), display);
         QProcess p;
         p.setProcessEnvironment(env);
-        p.start(box_->exe(), args);
+        p.start(program.isEmpty() ? box_->exe() : program, args);
         QVERIFY(p.waitForFinished(15000));
         QCOMPARE(p.exitStatus(), QProcess::NormalExit); // no abort, no core dump
         QCOMPARE(p.exitCode(), exitCode);

@@ -1,6 +1,7 @@
 #include "platform/desktop/SyntheticInput.h"
 #include "platform/desktop/X11Errors.h"
 
+#include <QClipboard>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QGuiApplication>
@@ -11,6 +12,7 @@
 // Xlib last: its macros (None, Bool, KeyPress...) collide with Qt names.
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
+#include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
 
@@ -89,6 +91,53 @@ void sendActivate(Display *dpy, Window w, unsigned long timestamp, long source)
     XSendEvent(dpy, DefaultRootWindow(dpy), False, SubstructureRedirectMask | SubstructureNotifyMask, &ev);
 }
 
+QStringList classHint(Display *dpy, Window w)
+{
+    XClassHint hint = {};
+    if (!XGetClassHint(dpy, w, &hint))
+        return {};
+    const QStringList names = {QString::fromLocal8Bit(hint.res_name), QString::fromLocal8Bit(hint.res_class)};
+    XFree(hint.res_name);
+    XFree(hint.res_class);
+    return names;
+}
+
+// Key names as the settings file writes them: a modifier word, or an X key name in any
+// letter case ("Insert", "insert", "v").
+KeySym keysymForName(const QString &name)
+{
+    const QString lower = name.toLower();
+    if (lower == QLatin1String("shift"))
+        return XK_Shift_L;
+    if (lower == QLatin1String("ctrl") || lower == QLatin1String("control"))
+        return XK_Control_L;
+    if (lower == QLatin1String("alt"))
+        return XK_Alt_L;
+    if (lower == QLatin1String("super") || lower == QLatin1String("win"))
+        return XK_Super_L;
+    const QString capitalised = lower.left(1).toUpper() + lower.mid(1);
+    for (const QString &candidate : {name, lower, capitalised}) {
+        const KeySym sym = XStringToKeysym(candidate.toLatin1().constData());
+        if (sym != NoSymbol)
+            return sym;
+    }
+    return NoSymbol;
+}
+
+// Empty when a name is unknown or has no key on this keyboard.
+QList<KeyCode> keycodesFor(Display *dpy, const QStringList &names)
+{
+    QList<KeyCode> codes;
+    for (const QString &name : names) {
+        const KeySym sym = keysymForName(name);
+        const KeyCode code = sym == NoSymbol ? 0 : XKeysymToKeycode(dpy, sym);
+        if (!code)
+            return {};
+        codes << code;
+    }
+    return codes;
+}
+
 } // namespace
 
 int x11input::physicalButton(int logical, const unsigned char *map, int count)
@@ -120,6 +169,36 @@ unsigned long X11SyntheticInput::focusedWindow()
     int revert = 0;
     XGetInputFocus(dpy, &focus, &revert);
     return focus == PointerRoot ? 0 : focus;
+}
+
+QStringList X11SyntheticInput::windowClass(unsigned long window)
+{
+    Display *dpy = display();
+    if (!dpy || !window)
+        return {};
+    x11::X11ErrorTrap trap(dpy);
+    // The focus often sits in a child of the client window, which alone carries the class.
+    for (Window w : lineage(dpy, window)) {
+        const QStringList names = classHint(dpy, w);
+        if (!names.isEmpty())
+            return names;
+    }
+    QList<Window> below = {Window(window)};
+    for (int visited = 0; !below.isEmpty() && visited < 256; ++visited) {
+        const Window w = below.takeFirst();
+        const QStringList names = classHint(dpy, w);
+        if (!names.isEmpty())
+            return names;
+        Window root = 0, parent = 0, *children = nullptr;
+        unsigned int n = 0;
+        if (!XQueryTree(dpy, w, &root, &parent, &children, &n))
+            continue;
+        for (unsigned int i = 0; i < n; ++i)
+            below << children[i];
+        if (children)
+            XFree(children);
+    }
+    return {};
 }
 
 void X11SyntheticInput::rememberFocus()
@@ -166,19 +245,23 @@ void X11SyntheticInput::releaseHeldModifiers()
     XFreeModifiermap(map);
 }
 
-bool X11SyntheticInput::paste()
+bool X11SyntheticInput::waitForFocus()
 {
-    Display *dpy = display();
-    if (!dpy)
-        return false;
-    XSync(dpy, False);
-
     // The window manager gives the focus back a few ms after our window hid; keys sent
     // before that are lost. Wait for it, and ask for it when it does not come by itself.
+    Display *dpy = display();
     bool back = false;
     bool asked = false;
     QElapsedTimer clock;
     clock.start();
+    // With no window remembered (ours was shown already), wait until the focus has left our
+    // windows: the keys, and the class that chooses them, belong to the window that gets it.
+    while (!m_focus && clock.elapsed() < m_focusTimeoutMs) {
+        const Window focus = focusedWindow();
+        if (focus && !isOwnWindow(dpy, focus))
+            break;
+        pump(5);
+    }
     while (m_focus) {
         back = focusIsBack();
         if (back || clock.elapsed() >= m_focusTimeoutMs)
@@ -191,19 +274,43 @@ bool X11SyntheticInput::paste()
         }
         pump(5);
     }
+    return back;
+}
 
-    const KeyCode ctrl = XKeysymToKeycode(dpy, XK_Control_L);
-    const KeyCode v = XKeysymToKeycode(dpy, XK_v);
-    if (!ctrl || !v)
+bool X11SyntheticInput::paste()
+{
+    Display *dpy = display();
+    if (!dpy)
         return false;
+    XSync(dpy, False);
+
+    const bool back = waitForFocus();
+
+    // The keys go where the focus is now; a terminal emulator there needs other keys.
+    Window target = focusedWindow();
+    if (!target)
+        target = m_focus;
+    const QStringList windowClasses = windowClass(target);
+    const PasteRule rule = m_rule ? m_rule() : PasteRule{DefaultTerminalClasses(), DefaultTerminalPasteKeys()};
+    const PasteChoice choice = ChoosePasteKeys(windowClasses, rule);
+    QList<KeyCode> codes = keycodesFor(dpy, choice.keys);
+    if (codes.isEmpty() && choice.terminal) // keys this keyboard cannot type: the default ones
+        codes = keycodesFor(dpy, ChoosePasteKeys(windowClasses, {rule.terminalClasses, QString()}).keys);
+    if (codes.isEmpty())
+        return false;
+    if (choice.terminal) {
+        // xterm and urxvt paste the primary selection on Shift+Insert, most others the clipboard.
+        QClipboard *clipboard = QGuiApplication::clipboard();
+        clipboard->setText(clipboard->text(QClipboard::Clipboard), QClipboard::Selection);
+    }
     {
         x11::X11ErrorTrap trap(dpy);
         // Alt of a hot key or Shift of Shift+Enter would turn Ctrl+V into another command.
         releaseHeldModifiers();
-        XTestFakeKeyEvent(dpy, ctrl, True, CurrentTime);
-        XTestFakeKeyEvent(dpy, v, True, CurrentTime);
-        XTestFakeKeyEvent(dpy, v, False, CurrentTime);
-        XTestFakeKeyEvent(dpy, ctrl, False, CurrentTime);
+        for (KeyCode code : codes)
+            XTestFakeKeyEvent(dpy, code, True, CurrentTime);
+        for (auto it = codes.crbegin(); it != codes.crend(); ++it)
+            XTestFakeKeyEvent(dpy, *it, False, CurrentTime);
     }
     pump(m_settleMs);
     return back;
@@ -230,7 +337,7 @@ void X11SyntheticInput::moveBy(int dx, int dy)
     XTestFakeRelativeMotionEvent(dpy, dx, dy, CurrentTime);
 }
 
-SyntheticInput &defaultSyntheticInput()
+X11SyntheticInput &defaultSyntheticInput()
 {
     static X11SyntheticInput input;
     return input;

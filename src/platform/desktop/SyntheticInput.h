@@ -1,6 +1,9 @@
 #pragma once
 // Synthetic keyboard and mouse input, and the focus bookkeeping a paste needs.
+#include "platform/PasteKeys.h"
+
 #include <QStringList>
+#include <functional>
 
 class QWidget;
 
@@ -13,8 +16,9 @@ public:
     virtual void rememberFocus() = 0;
     // Call after hiding the window. Waits (bounded) until the remembered window has the
     // focus again, asking the window manager to activate it if it does not; releases the
-    // modifiers the user still holds; sends Ctrl+V; then keeps the event loop running a
-    // moment, since the target asks us (the clipboard owner) for the text. Returns false
+    // modifiers the user still holds; sends Ctrl+V, or to a terminal emulator its own paste
+    // keys with the clipboard's text also on the primary selection; then keeps the event loop
+    // running a moment, since the target asks us (the selection owner) for the text. Returns false
     // when there is no display or the remembered window never got the focus back (the
     // keys then go to whatever has it).
     virtual bool paste() = 0;
@@ -37,17 +41,25 @@ public:
     unsigned long rememberedWindow() const { return m_focus; }
     void setFocusTimeout(int ms) { m_focusTimeoutMs = ms; }
     void setSettleTime(int ms) { m_settleMs = ms; }
+    // Where the terminal classes and keys come from, asked at each paste; the defaults without it.
+    void setPasteRule(std::function<PasteRule()> rule) { m_rule = std::move(rule); }
     // The window that has the keyboard focus now (0 for none).
     static unsigned long focusedWindow();
+    // WM_CLASS (instance and class) of the window, of its nearest ancestor that has one, or
+    // else of the first client window below it (a frame of the window manager); empty if none.
+    static QStringList windowClass(unsigned long window);
 
 private:
     bool focusIsBack() const;
+    // True when the remembered window got the focus back in time.
+    bool waitForFocus();
     void releaseHeldModifiers();
 
     unsigned long m_focus = 0;  // the focus window when our window was shown
     unsigned long m_active = 0; // its top-level, as the window manager named it
     int m_focusTimeoutMs = 200;
     int m_settleMs = 100;
+    std::function<PasteRule()> m_rule;
 };
 
 // Records calls instead of sending them, for tests of the code above this layer.
@@ -67,7 +79,7 @@ public:
 };
 
 // The process's X11 input.
-SyntheticInput &defaultSyntheticInput();
+X11SyntheticInput &defaultSyntheticInput();
 
 // Brings one of our windows forward with the time of the key event that asked for it,
 // so that the window manager's focus-stealing prevention lets it through.

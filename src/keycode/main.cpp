@@ -1,0 +1,30 @@
+// Tapscope: shows the virtual-key code and modifier mask of a key combination.
+#include "keycode/Form1.h"
+#include "platform/AppIds.h"
+#include "platform/desktop/ProgramIcon.h"
+#include "platform/desktop/X11Display.h"
+
+#include <QApplication>
+#include <cstdio>
+#include <cstring>
+
+int main(int argc, char **argv)
+{
+    if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
+        std::printf("%s\n", qUtf8Printable(Form1Caption()));
+        return 0;
+    }
+    const QString noDisplay = X11DisplayProblem(QStringLiteral("Tapscope"));
+    if (!noDisplay.isEmpty()) {
+        std::fprintf(stderr, "%s\n", qUtf8Printable(noDisplay));
+        return 1;
+    }
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Tapscope"));
+    QGuiApplication::setDesktopFileName(AppIds::tapscope());
+    QApplication::setWindowIcon(ProgramIcon(AppIds::tapscope()));
+    Form1 form;
+    form.Form_Load();
+    form.show();
+    return app.exec();
+}

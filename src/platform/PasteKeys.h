@@ -1,0 +1,24 @@
+#pragma once
+// Which keys paste into a window. Terminal emulators read Ctrl+V as a control character,
+// so windows whose class the user lists as a terminal get their own keys.
+#include <QString>
+#include <QStringList>
+
+// The two settings keys, as read at the moment of pasting.
+struct PasteRule {
+    QString terminalClasses; // "TerminalWindowClasses": class names separated by commas
+    QString terminalKeys;    // "TerminalPasteKeys": key names joined by "+"
+};
+
+QString DefaultTerminalClasses();
+QString DefaultTerminalPasteKeys();
+
+struct PasteChoice {
+    bool terminal = false; // also put the text on the primary selection
+    QStringList keys;      // pressed in this order, released in reverse: {"ctrl", "v"}
+};
+
+// windowClass holds the instance and class names of the window's WM_CLASS; either one
+// may match a listed name, compared without letter case.
+bool IsTerminalWindow(const QStringList &windowClass, const QString &terminalClasses);
+PasteChoice ChoosePasteKeys(const QStringList &windowClass, const PasteRule &rule);
