@@ -12,6 +12,7 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QDir>
 #include <QFileInfo>
 #include <QSessionManager>
 #include <QTextStream>
@@ -34,6 +35,7 @@ int runResident(int argc, char **argv, const CommandLine &cmd)
     AppPaths paths;
     paths.programFolder = folder.userFolder();
     paths.sharedFolder = folder.sharedFolder();
+    paths.configHome = ProgramFolder::configHomeFrom(qEnvironmentVariable("XDG_CONFIG_HOME"), QDir::homePath());
     paths.exeBaseName = QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName();
 
     DesktopServices desktop;
