@@ -54,6 +54,7 @@ SplashForm::SplashForm(ShellService *shell, QWidget *parent)
 
     Image1 = label(this, "Image1", QString(), QRect(56, 34, 48, 48));
     Image1->setPixmap(AppIcon().pixmap(48, 48));
+    Image1->setAccessibleName(QStringLiteral("Quillbox のアイコン"));
     Label1 = label(this, "Label1", QStringLiteral("Quillbox"), QRect(116, 26, 250, 44));
     Label1->setFont(sized(24, true));
     Label2 = label(this, "Label2", QStringLiteral("Memo"), QRect(120, 70, 120, 26));
@@ -75,6 +76,7 @@ SplashForm::SplashForm(ShellService *shell, QWidget *parent)
     link.setUnderline(true);
     Label5->setFont(link);
     Label5->setCursor(Qt::PointingHandCursor);
+    Label5->setAccessibleName(QStringLiteral("作者のページを開く: ") + MakerInfo::WebPage);
     Label5->installEventFilter(this);
     Label3 = label(this, "Label3", QStringLiteral("制作: ") + MakerInfo::Author, QRect(60, 198, FormWidth - 120, 22));
     Label6 = label(this, "Label6", QStringLiteral("Qt 6 で作られています。カード編集は QuillboxCards、キーコードは Tapscope で。"),
