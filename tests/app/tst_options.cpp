@@ -1,7 +1,6 @@
 // The option commands and the version window on a real X server; the test answers every
 // dialog the way a user would.
 #include "app/MainForm.h"
-#include "app/SettingColors.h"
 #include "app/SplashForm.h"
 #include "platform/Cp932.h"
 #include "../util/FakeShell.h"
@@ -185,12 +184,18 @@ private Q_SLOTS:
         QTest::addColumn<QColor>("chosen"); // invalid: Cancel
         QTest::addColumn<QColor>("initial");
         QTest::addColumn<QString>("key");
+        QTest::addColumn<QString>("stored"); // red in the low byte
         // Settings start with text 0x0000FF (red), active 0x00FF00, inactive 0xFF0000.
-        QTest::newRow("text") << 0 << QColor(10, 20, 30) << QColor(Qt::black) << QStringLiteral("TextColor");
-        QTest::newRow("active") << 1 << QColor(40, 50, 60) << QColor(0, 255, 0) << QStringLiteral("ActiveAreaColor");
-        QTest::newRow("inactive") << 2 << QColor(70, 80, 90) << QColor(0, 0, 255) << QStringLiteral("InactiveAreaColor");
-        QTest::newRow("text cancelled") << 0 << QColor() << QColor(Qt::black) << QStringLiteral("TextColor");
-        QTest::newRow("active cancelled") << 1 << QColor() << QColor(0, 255, 0) << QStringLiteral("ActiveAreaColor");
+        QTest::newRow("text") << 0 << QColor(10, 20, 30) << QColor(Qt::black) << QStringLiteral("TextColor")
+                              << QStringLiteral("1971210");
+        QTest::newRow("active") << 1 << QColor(40, 50, 60) << QColor(0, 255, 0) << QStringLiteral("ActiveAreaColor")
+                                << QStringLiteral("3945000");
+        QTest::newRow("inactive") << 2 << QColor(70, 80, 90) << QColor(0, 0, 255) << QStringLiteral("InactiveAreaColor")
+                                  << QStringLiteral("5918790");
+        QTest::newRow("text cancelled") << 0 << QColor() << QColor(Qt::black) << QStringLiteral("TextColor")
+                                        << QStringLiteral("255");
+        QTest::newRow("active cancelled") << 1 << QColor() << QColor(0, 255, 0) << QStringLiteral("ActiveAreaColor")
+                                          << QStringLiteral("65280");
     }
 
     void colours()
@@ -199,11 +204,11 @@ private Q_SLOTS:
         QFETCH(QColor, chosen);
         QFETCH(QColor, initial);
         QFETCH(QString, key);
+        QFETCH(QString, stored);
         MainForm &f = start({QStringLiteral("TextColor = 255"), QStringLiteral("ActiveAreaColor = 65280"),
                              QStringLiteral("InactiveAreaColor = 16711680")});
         f.LstGroupName->setFocus();
         QTRY_COMPARE(baseOf(f.LstGroupName), QColor(0, 255, 0));
-        const QString before = value(key);
         QColor shownFirst;
         answerNext<QColorDialog>([&](QColorDialog *d) {
             shownFirst = d->currentColor();
@@ -218,7 +223,7 @@ private Q_SLOTS:
         });
         f.MenuOptionBackColor[index]->trigger();
         QCOMPARE(shownFirst, initial);
-        QCOMPARE(value(key), chosen.isValid() ? QString::number(SettingFromColor(chosen)) : before);
+        QCOMPARE(value(key), stored);
         if (index == 0) // read with a default, so the key is there now; never updated
             QCOMPARE(value(QStringLiteral("TextColorinActiveArea")), QStringLiteral("0"));
         QCOMPARE(f.activeColor(), index == 1 && chosen.isValid() ? chosen : QColor(0, 255, 0));
