@@ -43,4 +43,5 @@ struct AppPaths {
     QString programFolder;  // where the settings file, default card file and recent lists live
     QString exeBaseName;    // "Quillbox"
     QString sharedFolder;   // shipped files (help, sample card file)
+    QString configHome;     // holds the update-notification tool's key tree; empty: no registration
 };

@@ -83,6 +83,12 @@ public:
     void MenuExtAPP_Click();
     void MenuSetExtApp_Click();
     void MenuAlwaysOnTop_Click();
+    void MenuChangePreviewTime_Click();
+    void MenuChangeTVProgramTableURL_Click();
+    void MenuDispHelp_Click();
+    void MenuOptionBackColor_Click(int index);
+    void MenuOptionFont_Click();
+    void MenuVerInfo_Click();
     clsHotKey *hotKeys() const { return hotKey_.get(); }
 
     iniMente iniData;
@@ -153,7 +159,11 @@ private:
     void LstItemName_MouseDown(Qt::MouseButton button);
     void openContextMenuAtPointer();
     void enableCopyEntries();
-    void setControlColors();
+    // Lists and preview: inactive background (active for the focused one), and the text colour
+    // when one is given.
+    void setControlColors(const QColor *text);
+    // Lists and preview: family when not empty, point size when above 0.
+    void setControlFont(const QString &family, double pointSize);
     void storePlacement();
     void restorePlacement();
     int frameExtraHeight() const;
@@ -169,6 +179,7 @@ private:
     void connectClipboardCommands();
     void connectHotKeyCommands();
     void connectOptionCommands();
+    void RegisterUpdateChecker();
     void RegisterHotKeys();
     void CreateTrayIcon();
     void ReleaseHotKeysAndTray();

@@ -3,6 +3,7 @@
 #include "app/CommandLine.h"
 #include "app/ListRules.h"
 #include "app/SettingsDefaults.h"
+#include "app/SettingColors.h"
 #include "util/Tool.h"
 #include "platform/desktop/DispFormTop.h"
 
@@ -17,13 +18,6 @@
 #include <QTimer>
 
 namespace {
-
-// Settings colours hold red in the low byte.
-QColor colorFromSetting(const QString &value, bool *ok)
-{
-    const qint64 v = value.trimmed().toLongLong(ok);
-    return QColor(int(v & 0xFF), int((v >> 8) & 0xFF), int((v >> 16) & 0xFF));
-}
 
 bool isTrue(const QString &value)
 {
@@ -68,41 +62,26 @@ void MainForm::Form_Load(const QString &commandLine)
     iniData.iniSaver(settingsFile_);
     FillRecentMenu(MenuFileRecent, recentMemoList_, true);
     FillRecentMenu(MenuFileRecentVLM, recentEditorList_, false);
+    RegisterUpdateChecker();
     StartClipMonitor();
 }
 
 void MainForm::ApplySettings()
 {
     bool ok = false;
-    QColor c = colorFromSetting(iniData.GetiniValue(QStringLiteral("InactiveAreaColor"), qint64(4210752)), &ok);
+    QColor c = ColorFromSetting(iniData.GetiniValue(QStringLiteral("InactiveAreaColor"), qint64(4210752)), &ok);
     if (ok)
         inactiveColor_ = c;
-    c = colorFromSetting(iniData.GetiniValue(QStringLiteral("ActiveAreaColor"), qint64(6710886)), &ok);
+    c = ColorFromSetting(iniData.GetiniValue(QStringLiteral("ActiveAreaColor"), qint64(6710886)), &ok);
     if (ok)
         activeColor_ = c;
-    const QColor text = colorFromSetting(iniData.GetiniValue(QStringLiteral("TextColor"), qint64(16777215)), &ok);
-    for (QWidget *w : {static_cast<QWidget *>(LstGroupName), static_cast<QWidget *>(LstItemName),
-                       static_cast<QWidget *>(TxtPreview)}) {
-        QPalette p = w->palette();
-        p.setColor(QPalette::Base, inactiveColor_);
-        if (ok)
-            p.setColor(QPalette::Text, text);
-        w->setPalette(p);
-    }
+    const QColor text = ColorFromSetting(iniData.GetiniValue(QStringLiteral("TextColor"), qint64(16777215)), &ok);
+    setControlColors(ok ? &text : nullptr);
 
     const QString fontName = iniData.GetiniValue(QStringLiteral("FontName"), QString());
-    const QString fontSize = iniData.GetiniValue(QStringLiteral("FontSize"), QString());
-    for (QWidget *w : {static_cast<QWidget *>(LstGroupName), static_cast<QWidget *>(LstItemName),
-                       static_cast<QWidget *>(TxtPreview)}) {
-        QFont f = w->font();
-        if (!fontName.isEmpty())
-            f.setFamily(fontName);
-        bool sizeOk = false;
-        const double size = fontSize.toDouble(&sizeOk);
-        if (sizeOk && size > 0)
-            f.setPointSizeF(size);
-        w->setFont(f);
-    }
+    bool sizeOk = false;
+    const double size = iniData.GetiniValue(QStringLiteral("FontSize"), QString()).toDouble(&sizeOk);
+    setControlFont(fontName, sizeOk ? size : 0);
 
     const QString copyMode = iniData.GetiniValue(QStringLiteral("CopyMode"), qint64(0));
     if (copyMode == QStringLiteral("0") || copyMode == QStringLiteral("1")) {

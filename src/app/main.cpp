@@ -80,6 +80,7 @@ int runResident(int argc, char **argv, const CommandLine &cmd)
     AppPaths paths;
     paths.programFolder = folder.userFolder();
     paths.sharedFolder = folder.sharedFolder();
+    paths.configHome = ProgramFolder::configHomeFrom(qEnvironmentVariable("XDG_CONFIG_HOME"), QDir::homePath());
     paths.exeBaseName = QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName();
     folder.seedSampleCardFile(paths.exeBaseName);
 

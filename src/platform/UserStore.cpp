@@ -1,5 +1,7 @@
 #include "platform/UserStore.h"
 
+#include "platform/PrivateFiles.h"
+
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
@@ -11,12 +13,10 @@
 #include <QStandardPaths>
 #include <QUrl>
 
-#include <cerrno>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 namespace {
+
+using PrivateFiles::makeFolder;
+using PrivateFiles::syncFolder;
 
 const char IndexName[] = "index.json";
 const char BlobFolder[] = "texts";
@@ -33,57 +33,6 @@ QString folderName(const QString &name)
     if (encoded.startsWith(QLatin1Char('.')))
         encoded.replace(0, 1, QLatin1String("%2E"));
     return encoded.isEmpty() ? QStringLiteral("%00") : encoded;
-}
-
-bool makeFolder(const QString &path)
-{
-    if (::mkdir(QFile::encodeName(path).constData(), 0700) == 0)
-        return true;
-    return errno == EEXIST && QFileInfo(path).isDir();
-}
-
-bool syncFolder(const QString &path)
-{
-    int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    bool ok = ::fsync(fd) == 0;
-    ::close(fd);
-    return ok;
-}
-
-// Writes data under a temporary name, flushes it and renames it into place. The contents are
-// clipboard texts, so nobody else may read them.
-bool writeFileAtomically(const QString &path, const QByteArray &data,
-                         const std::function<bool()> &beforeRename = nullptr)
-{
-    const QString temp = path + QStringLiteral(".tmp%1").arg(::getpid());
-    const QByteArray tempName = QFile::encodeName(temp);
-    ::unlink(tempName.constData());
-    int fd = ::open(tempName.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-    if (fd < 0)
-        return false;
-    bool ok = ::fchmod(fd, 0600) == 0;
-    const char *p = data.constData();
-    qint64 left = data.size();
-    while (ok && left > 0) {
-        ssize_t n = ::write(fd, p, size_t(left));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0) {
-            ok = false;
-            break;
-        }
-        p += n;
-        left -= n;
-    }
-    ok = ok && ::fdatasync(fd) == 0;
-    ok = (::close(fd) == 0) && ok;
-    ok = ok && (!beforeRename || beforeRename());
-    ok = ok && ::rename(tempName.constData(), QFile::encodeName(path).constData()) == 0;
-    if (!ok)
-        ::unlink(tempName.constData());
-    return ok;
 }
 
 QString blobName(const QString &text)
@@ -220,7 +169,7 @@ bool FileUserStore::SaveSettings(const QString &appName, const QString &section,
             files.insert(data, {it.value(), name});
             const QString path = blobs + QLatin1Char('/') + name;
             if (!referenced.contains(name) && !QFileInfo::exists(path)) {
-                if (!step("text") || !writeFileAtomically(path, it.value().toUtf8()))
+                if (!step("text") || !PrivateFiles::writeAtomically(path, it.value().toUtf8()))
                     return false;
                 wroteBlob = true;
             }
@@ -237,7 +186,7 @@ bool FileUserStore::SaveSettings(const QString &appName, const QString &section,
     QJsonObject document;
     document.insert(QLatin1String("version"), 1);
     document.insert(QLatin1String("values"), stored);
-    if (!writeFileAtomically(folder + QLatin1Char('/') + QLatin1String(IndexName),
+    if (!PrivateFiles::writeAtomically(folder + QLatin1Char('/') + QLatin1String(IndexName),
                              QJsonDocument(document).toJson(QJsonDocument::Compact),
                              [this] { return step("rename"); }))
         return false;

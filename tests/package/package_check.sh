@@ -10,7 +10,7 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 
 # Install into a prefix the build was not configured for.
 cmake --install "$build" --prefix "$tmp/prefix" >/dev/null
-for f in bin/Quillbox bin/Tapscope share/applications/org.fennecs.Tapscope.desktop share/quillbox/sample.vlw share/applications/org.fennecs.Quillbox.desktop \
+for f in bin/Quillbox bin/Tapscope share/quillbox/Quillbox.html share/applications/org.fennecs.Tapscope.desktop share/quillbox/sample.vlw share/applications/org.fennecs.Quillbox.desktop \
          share/metainfo/org.fennecs.Quillbox.metainfo.xml share/icons/hicolor/scalable/apps/org.fennecs.Quillbox.svg \
          share/icons/hicolor/48x48/apps/org.fennecs.Quillbox.png share/doc/quillbox/copyright; do
   [ -e "$tmp/prefix/$f" ] || fail "not installed: $f"
