@@ -1,5 +1,6 @@
 // QuillboxCards: the card editor of the Quillbox family.
 #include "cards/CardsWindow.h"
+#include "platform/HeapTuning.h"
 #include "platform/UserStore.h"
 
 #include <QApplication>
@@ -37,6 +38,10 @@ int main(int argc, char **argv)
             std::printf("%s\n", qUtf8Printable(versionText()));
             return 0;
         }
+        if (std::strcmp(argv[i], "--help") == 0) {
+            std::printf("usage: QuillboxCards [--version] [CARD-FILE]\n");
+            return 0;
+        }
         if (std::strcmp(argv[i], "--") == 0 && i + 1 < argc && !file) {
             file = argv[++i];
             continue;
@@ -48,6 +53,7 @@ int main(int argc, char **argv)
         file = argv[i];
     }
 
+    TuneHeapForLargeTables(); // as Quillbox does: large card files load in linear time
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("QuillboxCards"));
     QApplication::setApplicationVersion(versionText());
