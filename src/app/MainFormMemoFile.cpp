@@ -10,6 +10,8 @@
 #include <QCoreApplication>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QPushButton>
+#include <QStandardPaths>
 
 namespace {
 
@@ -42,6 +44,26 @@ QString chooseExistingFile(QWidget *parent, const QString &title, const QStringL
     if (files.isEmpty() || !QueryFileStatus(files.first()).exists)
         return QString();
     return files.first();
+}
+
+// With no editor set and none recorded, a new user has no card editor yet: our own one,
+// installed beside us or on the PATH, is offered first. Empty when declined or not found.
+QString offerCardEditor(QWidget *parent, UserStore *store)
+{
+    if (store && !store->GetSetting(QStringLiteral("Fennecs SoftWares"), QStringLiteral("Vellum"), QStringLiteral("Path")).isEmpty())
+        return QString();
+    const QString name = QStringLiteral("QuillboxCards");
+    QString cards = QStandardPaths::findExecutable(name, {QCoreApplication::applicationDirPath()});
+    if (cards.isEmpty())
+        cards = QStandardPaths::findExecutable(name);
+    if (cards.isEmpty())
+        return QString();
+    QMessageBox box(QMessageBox::Question, QCoreApplication::applicationName(),
+                    QStringLiteral("カードエディタ QuillboxCards でMemoファイルを編集しますか?\n") + cards,
+                    QMessageBox::Yes | QMessageBox::No, parent);
+    box.button(QMessageBox::Yes)->setText(QStringLiteral("はい(&Y)"));
+    box.button(QMessageBox::No)->setText(QStringLiteral("いいえ(&N)"));
+    return box.exec() == QMessageBox::Yes ? cards : QString();
 }
 
 } // namespace
@@ -135,6 +157,11 @@ void MainForm::MenuEditMemo_Click()
     for (;;) {
         const QString editor = iniData.GetiniValue(kEditorKey);
         if (editor.isEmpty()) {
+            const QString cards = offerCardEditor(this, services_.userStore);
+            if (!cards.isEmpty()) {
+                iniData.SetiniValue(kEditorKey, cards);
+                continue;
+            }
             information(this, QStringLiteral("Vellumへのパスが指定されていません。"));
             MenuChangeEditor_Click();
             if (iniData.GetiniValue(kEditorKey).isEmpty())

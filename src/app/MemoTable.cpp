@@ -1,6 +1,6 @@
 #include "MemoTable.h"
 
-#include "TextFastReadBinary.h"
+#include "memo/TextFastReadBinary.h"
 
 #include <QHash>
 

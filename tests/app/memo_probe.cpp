@@ -1,6 +1,6 @@
 // Loads a card file and prints the outcome; the memo table test runs it as another user.
 #include "app/MemoTable.h"
-#include "app/TextFastReadBinary.h"
+#include "memo/TextFastReadBinary.h"
 
 #include <QTextStream>
 

@@ -1,5 +1,5 @@
 #include "app/MemoTable.h"
-#include "app/TextFastReadBinary.h"
+#include "memo/TextFastReadBinary.h"
 #include "platform/Cp932.h"
 
 #include <QProcess>

@@ -10,7 +10,7 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 
 # Install into a prefix the build was not configured for.
 cmake --install "$build" --prefix "$tmp/prefix" >/dev/null
-for f in bin/Quillbox bin/Tapscope share/quillbox/Quillbox.html share/applications/org.fennecs.Tapscope.desktop share/quillbox/sample.vlw share/applications/org.fennecs.Quillbox.desktop \
+for f in bin/Quillbox bin/Tapscope bin/QuillboxCards share/applications/org.fennecs.QuillboxCards.desktop share/quillbox/Quillbox.html share/applications/org.fennecs.Tapscope.desktop share/quillbox/sample.vlw share/applications/org.fennecs.Quillbox.desktop \
          share/metainfo/org.fennecs.Quillbox.metainfo.xml share/icons/hicolor/scalable/apps/org.fennecs.Quillbox.svg \
          share/icons/hicolor/48x48/apps/org.fennecs.Quillbox.png share/doc/quillbox/copyright; do
   [ -e "$tmp/prefix/$f" ] || fail "not installed: $f"
@@ -44,7 +44,7 @@ wait "$qb_pid" || true
 deb=$(ls "$tmp"/deb/*.deb)
 lintian --fail-on error --tag-display-limit 0 "$deb" || fail "lintian reports errors"
 contents=$(dpkg-deb -c "$deb")
-for f in ./usr/bin/Quillbox ./usr/bin/Tapscope ./usr/share/applications/org.fennecs.Quillbox.desktop \
+for f in ./usr/bin/Quillbox ./usr/bin/Tapscope ./usr/bin/QuillboxCards ./usr/share/applications/org.fennecs.Quillbox.desktop \
          ./usr/share/metainfo/org.fennecs.Quillbox.metainfo.xml ./usr/share/icons/hicolor/256x256/apps/org.fennecs.Quillbox.png \
          ./usr/share/quillbox/sample.vlw ./usr/share/doc/quillbox/copyright ./usr/share/doc/quillbox/changelog.gz; do
   grep -q " $f\$" <<<"$contents" || fail "not in the package: $f"

@@ -14,6 +14,11 @@ public:
     QString InputLine();
     QStringList GetOneLine();
 
+    // The bytes of the field InputLine handed out last, exactly as the file holds them.
+    QByteArrayView LastFieldBytes() const { return QByteArrayView(bytes_).sliced(lastStart_, lastLength_); }
+    // Whether the file began with a UTF-8 byte-order mark and was read as UTF-8.
+    bool IsUtf8() const { return utf8_; }
+
 private:
     void reset();
 
@@ -21,6 +26,7 @@ private:
     // text of a large file is never held twice.
     QByteArray bytes_;
     qsizetype next_ = 0;  // where the field after position_ starts in bytes_
+    qsizetype lastStart_ = 0, lastLength_ = 0;
     qint32 fieldCount_ = 1;
     qint32 position_ = -1;
     bool utf8_ = false;

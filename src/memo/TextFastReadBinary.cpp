@@ -1,4 +1,4 @@
-#include "TextFastReadBinary.h"
+#include "memo/TextFastReadBinary.h"
 
 #include "platform/Cp932.h"
 #include "util/Tool.h"
@@ -43,6 +43,7 @@ void TextFastReadBinary::reset()
 {
     bytes_.clear();
     next_ = 0;
+    lastStart_ = lastLength_ = 0;
     fieldCount_ = 1;
     position_ = -1;
     utf8_ = false;
@@ -97,10 +98,12 @@ QString TextFastReadBinary::InputLine()
     if (EOFText())
         return QString();
     ++position_;
-    const QByteArrayView rest = QByteArrayView(bytes_).sliced(qMin(next_, bytes_.size()));
+    lastStart_ = qMin(next_, bytes_.size());
+    const QByteArrayView rest = QByteArrayView(bytes_).sliced(lastStart_);
     qsizetype length = rest.indexOf(FieldSeparator);
     if (length < 0)
         length = rest.size();
+    lastLength_ = length;
     next_ += length + 1;
     const QByteArrayView field = rest.first(length);
     return utf8_ ? QString::fromUtf8(field) : Cp932::decode(field);

@@ -1,0 +1,28 @@
+#pragma once
+// Replacing a file's contents as one step: the file holds either its old or its new bytes,
+// whatever happens part-way (a full disk, a crash, a power cut after the call returned).
+#include <QByteArray>
+#include <QString>
+#include <functional>
+
+namespace AtomicFile {
+
+struct Options {
+    // Permission bits of the new file; KeepMode: those of the file replaced, or 0666 less
+    // the umask for a new file.
+    static constexpr int KeepMode = -1;
+    int mode = KeepMode;
+    // Called after the new bytes are on disk and before the rename; false makes the write
+    // fail there. Tests use it to stop a write half-way.
+    std::function<bool()> beforeRename;
+    // false: a symbolic link at path is replaced by the new file instead of written through.
+    bool followLinks = true;
+};
+
+// Writes data to a temporary file beside path (every write checked), flushes it to disk,
+// renames it over path and flushes the folder. A symbolic link is followed (unless the options
+// say not to), so the link stays and its target gets the new contents. On failure the temporary file is removed, path is
+// untouched, and *error holds the system's description.
+bool write(const QString &path, const QByteArray &data, QString *error = nullptr, const Options &options = {});
+
+} // namespace AtomicFile
