@@ -9,15 +9,6 @@ namespace {
 
 bool isDigit(QChar c) { return c >= u'0' && c <= u'9'; }
 
-QStringView trimBlanks(QStringView s)
-{
-    while (!s.isEmpty() && s.front() == u' ')
-        s = s.mid(1);
-    while (!s.isEmpty() && s.back() == u' ')
-        s.chop(1);
-    return s;
-}
-
 ParseStatus fromChars(const std::string &ascii, std::chars_format format, double *value)
 {
     double v = 0;
@@ -93,6 +84,15 @@ Decimal decimal15(double value)
 
 } // namespace
 
+QStringView trimBlanks(QStringView s)
+{
+    while (!s.isEmpty() && s.front() == u' ')
+        s = s.mid(1);
+    while (!s.isEmpty() && s.back() == u' ')
+        s.chop(1);
+    return s;
+}
+
 ParseStatus parse(QStringView text, double *value)
 {
     text = trimBlanks(text);
@@ -109,8 +109,7 @@ ParseStatus parse(QStringView text, double *value)
         ++i;
     }
     int digits = 0, points = 0;
-    // Decimal magnitude of the first nonzero digit, to tell a tiny value from a huge one.
-    long long magnitude = 0;
+    // Where the first nonzero digit stands, to tell a tiny value from a huge one.
     bool seenNonzero = false;
     int intDigitsAfterNonzero = 0, zerosAfterPoint = 0;
     for (; i < text.size() && (isDigit(text[i]) || text[i] == u'.'); ++i) {
@@ -156,7 +155,7 @@ ParseStatus parse(QStringView text, double *value)
     const ParseStatus status = fromChars(ascii, std::chars_format::general, value);
     if (status != ParseStatus::TooLarge)
         return status;
-    magnitude = exponent + (intDigitsAfterNonzero > 0 ? intDigitsAfterNonzero - 1 : -zerosAfterPoint - 1);
+    const long long magnitude = exponent + (intDigitsAfterNonzero > 0 ? intDigitsAfterNonzero - 1 : -zerosAfterPoint - 1);
     if (magnitude > 0)
         return ParseStatus::TooLarge;
     if (value)

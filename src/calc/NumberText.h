@@ -6,6 +6,9 @@
 
 namespace NumberText {
 
+// Without the blanks (U+0020 only) at both ends, as the calculator trims names and texts.
+QStringView trimBlanks(QStringView text);
+
 enum class ParseStatus { NotNumber, Ok, TooLarge };
 
 // A number token: blanks (U+0020) at both ends ignored, then an optional sign, digits with
