@@ -15,7 +15,7 @@ CommandLine usage(const QString &error)
     cmd.mode = CommandLine::Usage;
     cmd.error = error + QStringLiteral(
                     "\nusage: Quillbox [FILE.vlw | FILE.ini] | --version | --print-memo FILE | --print-history"
-                    " | --quit | --hotkey NAME");
+                    " | --quit | --hotkey NAME | --calc [--degrees] EXPRESSION");
     return cmd;
 }
 } // namespace
@@ -55,6 +55,11 @@ CommandLine ParseCommandLine(int argc, const char *const *argv)
             return usage(QStringLiteral("unknown hot key: ") + args[1]);
         cmd.mode = CommandLine::HotKey;
         cmd.file = args[1];
+    } else if (first == QStringLiteral("--calc") && (expectArgs(1) || (expectArgs(2) && args[1] == QStringLiteral("--degrees")))) {
+        // The expression is taken as given, even when it starts with "-" or is empty.
+        cmd.mode = CommandLine::Calc;
+        cmd.degrees = args.size() == 3;
+        cmd.file = args.last();
     } else if (first.startsWith(QStringLiteral("--"))) {
         return usage(QStringLiteral("unknown or incomplete option: ") + first);
     } else {

@@ -3,9 +3,11 @@
 #include <QString>
 
 struct CommandLine {
-    enum Mode { Resident, Version, PrintMemo, PrintHistory, Quit, HotKey, Usage };
+    enum Mode { Resident, Version, PrintMemo, PrintHistory, Quit, HotKey, Calc, Usage };
     Mode mode = Resident;
-    QString file;  // card or settings file (Resident), card file (PrintMemo), hot-key name (HotKey)
+    QString file;  // card or settings file (Resident), card file (PrintMemo), hot-key name (HotKey),
+                   // expression (Calc)
+    bool degrees = false; // Calc: angles in degrees
     QString error; // for Usage
 };
 
