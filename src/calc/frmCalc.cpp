@@ -37,7 +37,8 @@ frmCalc::frmCalc(const CalcServices &services, QWidget *parent)
     // Only the commands add to the history.
     txtCalc->setInsertPolicy(QComboBox::NoInsert);
     txtCalc->setAccessibleName(QStringLiteral("計算式"));
-    txtCalc->lineEdit()->installEventFilter(this);
+    // Keys reach the box first and its line edit after it.
+    txtCalc->installEventFilter(this);
 
     btnCalc = new QPushButton(QStringLiteral("="), this);
     btnCalc->setObjectName(QStringLiteral("btnCalc"));
@@ -116,7 +117,7 @@ bool frmCalc::eventFilter(QObject *watched, QEvent *event)
         MenuRightClick->popup(QCursor::pos());
         return true;
     }
-    if (watched == txtCalc->lineEdit() && event->type() == QEvent::KeyPress) {
+    if (watched == txtCalc && event->type() == QEvent::KeyPress) {
         const auto *key = static_cast<QKeyEvent *>(event);
         const Qt::KeyboardModifiers mods = key->modifiers();
         if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {

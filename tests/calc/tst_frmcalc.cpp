@@ -33,7 +33,7 @@ class TestFrmCalc : public QObject
     static void enter(frmCalc &bar, const QString &text, Qt::KeyboardModifiers mods)
     {
         bar.txtCalc->setEditText(text);
-        QTest::keyClick(bar.txtCalc->lineEdit(), Qt::Key_Return, mods);
+        QTest::keyClick(bar.txtCalc, Qt::Key_Return, mods);
     }
 
 private Q_SLOTS:
@@ -171,9 +171,9 @@ private Q_SLOTS:
         auto bar = makeBar(true, true);
         bar->txtCalc->setEditText(QStringLiteral("1+1"));
         if (how == QStringLiteral("alt+enter"))
-            QTest::keyClick(bar->txtCalc->lineEdit(), Qt::Key_Return, Qt::AltModifier);
+            QTest::keyClick(bar->txtCalc, Qt::Key_Return, Qt::AltModifier);
         else if (how == QStringLiteral("alt+space"))
-            QTest::keyClick(bar->txtCalc->lineEdit(), Qt::Key_Space, Qt::AltModifier);
+            QTest::keyClick(bar->txtCalc, Qt::Key_Space, Qt::AltModifier);
         else
             QTest::mousePress(bar->btnCalc, Qt::RightButton);
         QTRY_VERIFY(bar->MenuRightClick->isVisible());
