@@ -3,6 +3,7 @@
 // switches of every thread while idle with all hot keys registered.
 // Needs an X server with a window manager (DISPLAY); xdotool finds the window.
 //   bench_hotkeys [rounds=15] [idleSeconds=60]
+#include "BenchStats.h"
 #include "platform/Cp932.h"
 
 #include <QCoreApplication>
@@ -25,19 +26,7 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-double msSince(Clock::time_point t0)
-{
-    return std::chrono::duration<double, std::milli>(Clock::now() - t0).count();
-}
-
-double median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    const size_t n = v.size();
-    return n == 0 ? 0 : (n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2);
-}
+using Clock = BenchClock;
 
 QByteArray memoFile(int cards)
 {

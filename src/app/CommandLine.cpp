@@ -33,6 +33,8 @@ QString UsageText()
                "  --quit              end the running Quillbox, saving its settings\n"
                "  --print-memo FILE   print the groups and items of a card file as JSON\n"
                "  --print-history     print the stored clipboard history as JSON\n"
+               "  --calc [--degrees] EXPRESSION\n"
+               "                      calculate EXPRESSION (angles in degrees with --degrees) and print it\n"
                "  --autostart on|off  start Quillbox when you log in, or stop doing so\n"
                "  --autostart         print \"on\" or \"off\"\n"
                "  --version           print the version\n"
@@ -81,6 +83,11 @@ CommandLine ParseCommandLine(int argc, const char *const *argv)
             return usage(QStringLiteral("unknown hot key: ") + args[1]);
         cmd.mode = CommandLine::HotKey;
         cmd.file = args[1];
+    } else if (first == QStringLiteral("--calc") && (expectArgs(1) || (expectArgs(2) && args[1] == QStringLiteral("--degrees")))) {
+        // The expression is taken as given, even when it starts with "-" or is empty.
+        cmd.mode = CommandLine::Calc;
+        cmd.degrees = args.size() == 3;
+        cmd.file = args.last();
     } else if (first.startsWith(QStringLiteral("--"))) {
         return usage(QStringLiteral("unknown or incomplete option: ") + first);
     } else {

@@ -4,6 +4,7 @@
 #include "app/AppServices.h"
 #include "app/MemoFileWatch.h"
 #include "app/MemoTable.h"
+#include "calc/frmCalc.h"
 #include "clipboard/ClipHistory.h"
 #include "platform/UserStore.h"
 #include "platform/WinWindow.h"
@@ -91,6 +92,10 @@ public:
     void MenuVerInfo_Click();
     clsHotKey *hotKeys() const { return hotKey_.get(); }
 
+    // The calculator bar, opened with the first line of the clipboard.
+    void MenuCalc_Click(unsigned long timestamp = 0);
+    frmCalc *calcWindow() const { return calc_.get(); }
+
     iniMente iniData;
     ::MemoGroups MemoGroups;
     bool SelfCopyFlag = false;
@@ -148,6 +153,8 @@ private:
     void buildControls();
     void buildMenu();
     void ApplySettings();
+    void LoadCalcWindow();
+    void UnloadCalcWindow();
     void Form_Resize();
     void shutdown();
     void showPreviewFor(int group, int item);
@@ -214,6 +221,7 @@ private:
     std::unique_ptr<ClipHistory> clipHistory_;
     std::unique_ptr<clsHotKey> hotKey_;
     std::unique_ptr<clsSysTray> clstray;
+    std::unique_ptr<frmCalc> calc_; // without an owner: hiding the main window must not take it along
 
     iniMente recentMemoList_;   // "RecentVLW.ini" in the program's folder
     iniMente recentEditorList_; // the editor's "Recent.ini"

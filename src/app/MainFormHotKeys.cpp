@@ -3,6 +3,7 @@
 #include "app/ClockText.h"
 #include "app/SettingsDefaults.h"
 #include "platform/AtomTable.h"
+#include "platform/ClipboardChain.h"
 #include "platform/desktop/DispFormTop.h"
 
 #include <QAction>
@@ -19,6 +20,7 @@ void MainForm::connectHotKeyCommands()
 {
     connect(MenuExtAPP, &QAction::triggered, this, &MainForm::MenuExtAPP_Click);
     connect(MenuSetExtApp, &QAction::triggered, this, &MainForm::MenuSetExtApp_Click);
+    connect(MenuCalc, &QAction::triggered, this, [this] { MenuCalc_Click(); });
 }
 
 void MainForm::RegisterHotKeys()
@@ -74,7 +76,9 @@ void MainForm::clsHotKey_HotKey(const QString &key, unsigned long timestamp)
         PopUpClock();
     else if (key == QStringLiteral("PopUpHistory"))
         PopUpHistory();
-    // The calculator, dictionary and web-search windows answer their keys once they exist.
+    else if (key == QStringLiteral("PopUpCalc"))
+        MenuCalc_Click(timestamp);
+    // The dictionary and web-search windows answer their keys once they exist.
 }
 
 bool MainForm::RunHotKeyAction(const QString &name, unsigned long timestamp)
@@ -122,6 +126,25 @@ void MainForm::PopUpHistory()
     if (LstItemName->count() > 0)
         LstItemName->setCurrentRow(0);
     LstItemName->setFocus();
+}
+
+void MainForm::MenuCalc_Click(unsigned long timestamp)
+{
+    if (!calc_)
+        return;
+    // Every time: the bar may already be up, and the paste goes where the user came from.
+    if (services_.rememberFocus)
+        services_.rememberFocus();
+    if (isVisible())
+        hide();
+    calc_->setExpressionFromClipboard(services_.readClipboard ? services_.readClipboard() : ClipboardSnapshot());
+    calc_->show();
+    calc_->raise();
+    if (services_.activateWindow)
+        services_.activateWindow(calc_.get(), timestamp);
+    else
+        calc_->activateWindow();
+    calc_->setFocus(); // the box is its focus proxy
 }
 
 void MainForm::clstray_MouseDown(int Button)

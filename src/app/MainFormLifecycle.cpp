@@ -108,6 +108,29 @@ void MainForm::ApplySettings()
     restorePlacement();
     MenuClipEnable->setChecked(isTrue(iniData.GetiniValue(QStringLiteral("ClipEnable"), true)));
     MenuClipBeepEnable->setChecked(isTrue(iniData.GetiniValue(QStringLiteral("ClipBoardBeep"), true)));
+    LoadCalcWindow();
+}
+
+// Loads the calculator bar hidden and gives it its two options.
+void MainForm::LoadCalcWindow()
+{
+    if (!calc_) {
+        CalcServices calcServices;
+        calcServices.setClipboardText = services_.setClipboardText;
+        calcServices.pasteIntoPrevious = services_.pasteIntoPrevious;
+        calc_ = std::make_unique<frmCalc>(calcServices);
+    }
+    calc_->MenuRightPasteAfterCopy->setChecked(isTrue(iniData.GetiniValue(QStringLiteral("CalcPasteAfterCopy"), true)));
+    calc_->MenuRightSplit3->setChecked(isTrue(iniData.GetiniValue(QStringLiteral("CalcSplit3"), true)));
+}
+
+void MainForm::UnloadCalcWindow()
+{
+    if (!calc_)
+        return;
+    iniData.SetiniValue(QStringLiteral("CalcPasteAfterCopy"), calc_->MenuRightPasteAfterCopy->isChecked());
+    iniData.SetiniValue(QStringLiteral("CalcSplit3"), calc_->MenuRightSplit3->isChecked());
+    calc_.reset();
 }
 
 // ---- Placement (stored in twips, 15 per pixel, of the outer frame) ---------------------
@@ -235,6 +258,7 @@ void MainForm::shutdown()
     StopClipMonitor();
     TmrCloseTimer_Timer();
     storePlacement();
+    UnloadCalcWindow();
     iniData.iniSaverSameFilename();
     ReleaseHotKeysAndTray();
     shutDown_ = true;

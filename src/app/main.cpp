@@ -1,5 +1,6 @@
 // Quillbox: command-line modes that need no display, and the resident program.
 #include "app/CommandLine.h"
+#include "calc/CalcCommand.h"
 #include "app/MainForm.h"
 #include "app/PrintMemo.h"
 #include "clipboard/PrintHistory.h"
@@ -163,6 +164,8 @@ int main(int argc, char **argv)
         QCoreApplication app(argc, argv);
         return hotKey(cmd.file);
     }
+    case CommandLine::Calc:
+        return RunCalcCommand(cmd.file, cmd.degrees, stdout, stderr);
     case CommandLine::Usage:
         std::fprintf(stderr, "%s\n", qUtf8Printable(cmd.error));
         return 2;
