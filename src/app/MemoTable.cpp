@@ -1,6 +1,7 @@
 #include "MemoTable.h"
 
 #include "TextFastReadBinary.h"
+#include "platform/HeapTuning.h"
 
 #include <QHash>
 
@@ -30,6 +31,7 @@ QString StripDatePrefix(const QString &title)
 MemoLoadResult ReadMemoFile(const QString &memoFilename, HistoryLoader &history, MemoGroups &table)
 {
     MemoLoadResult result;
+    const LargeHeapWork largeWork;
     table.clear();
     table.resize(2);
     bool tableEmpty = !history.loadHistoryGroups(table);

@@ -4,7 +4,6 @@
 #include "app/PrintMemo.h"
 #include "clipboard/PrintHistory.h"
 #include "app/DesktopServices.h"
-#include "platform/HeapTuning.h"
 #include "platform/ProgramFolder.h"
 #include "platform/SignalBridge.h"
 #include "platform/SingleInstance.h"
@@ -80,7 +79,6 @@ int runResident(int argc, char **argv, const CommandLine &cmd)
 
 int main(int argc, char **argv)
 {
-    TuneHeapForLargeTables();
     const CommandLine cmd = ParseCommandLine(argc, argv);
     switch (cmd.mode) {
     case CommandLine::Version:
