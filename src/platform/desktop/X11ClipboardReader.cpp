@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QDeadlineTimer>
+#include <QHash>
 #include <QList>
 
 #include <atomic>
@@ -27,8 +28,6 @@ struct Change {
     xcb_timestamp_t time;
 };
 
-enum class Answer { Data, Refused, TimedOut };
-
 } // namespace
 
 struct X11ClipboardReader::Impl {
@@ -37,7 +36,9 @@ struct X11ClipboardReader::Impl {
     xcb_connection_t *c = nullptr;
     xcb_window_t window = 0;
     uint8_t xfixesEvent = 0;
-    xcb_atom_t clipboard = 0, targets = 0, utf8 = 0, textPlainUtf8 = 0, incr = 0, hint = 0, property = 0;
+    xcb_atom_t clipboard = 0, targets = 0, utf8 = 0, textPlainUtf8 = 0, incr = 0, hint = 0;
+    // Each answer in a property of its own, so that answers in flight together do not mix.
+    xcb_atom_t targetsProperty = 0, hintProperty = 0, textProperty = 0;
     int stopFd = -1;
     std::atomic<bool> stop{false};
     std::deque<Change> changes;
@@ -50,7 +51,11 @@ struct X11ClipboardReader::Impl {
     bool pump(const QDeadlineTimer &deadline);
     void take(xcb_generic_event_t *e);
     xcb_generic_event_t *waitFor(const std::function<bool(xcb_generic_event_t *)> &match, const QDeadlineTimer &deadline);
-    Answer convert(xcb_atom_t target, xcb_timestamp_t time, QByteArray *data, xcb_atom_t *type);
+    xcb_atom_t propertyFor(xcb_atom_t target) const;
+    // Asks the owner for the targets; returns, for those it answered in time, whether it gave them.
+    QHash<xcb_atom_t, bool> ask(const QList<xcb_atom_t> &wanted, xcb_timestamp_t time);
+    // Takes an answer out of its property, piece by piece when it is large.
+    bool fetch(xcb_atom_t prop, QByteArray *data, xcb_atom_t *type);
     ClipboardSnapshot read(const Change &change);
 };
 
@@ -89,7 +94,9 @@ bool X11ClipboardReader::Impl::open()
     textPlainUtf8 = atom("text/plain;charset=utf-8");
     incr = atom("INCR");
     hint = atom("x-kde-passwordManagerHint");
-    property = atom("QUILLBOX_CLIPBOARD");
+    targetsProperty = atom("QUILLBOX_TARGETS");
+    hintProperty = atom("QUILLBOX_HINT");
+    textProperty = atom("QUILLBOX_TEXT");
     xcb_xfixes_select_selection_input(c, window, clipboard, XCB_XFIXES_SELECTION_EVENT_MASK_SET_SELECTION_OWNER);
     xcb_flush(c);
     stopFd = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
@@ -127,28 +134,41 @@ xcb_generic_event_t *X11ClipboardReader::Impl::waitFor(const std::function<bool(
     }
 }
 
-Answer X11ClipboardReader::Impl::convert(xcb_atom_t target, xcb_timestamp_t time, QByteArray *data, xcb_atom_t *type)
+xcb_atom_t X11ClipboardReader::Impl::propertyFor(xcb_atom_t target) const
+{
+    return target == targets ? targetsProperty : target == hint ? hintProperty : textProperty;
+}
+
+QHash<xcb_atom_t, bool> X11ClipboardReader::Impl::ask(const QList<xcb_atom_t> &wanted, xcb_timestamp_t time)
+{
+    // All at once: the owner answers them one after another without waiting for us.
+    for (xcb_atom_t target : wanted)
+        xcb_convert_selection(c, window, clipboard, target, propertyFor(target), time);
+    xcb_flush(c);
+    QHash<xcb_atom_t, bool> answered; // target -> the owner gave it
+    const QDeadlineTimer deadline(RequestTimeoutMs);
+    while (answered.size() < wanted.size()) {
+        xcb_generic_event_t *e = waitFor([&](xcb_generic_event_t *ev) {
+            if ((ev->response_type & 0x7f) != XCB_SELECTION_NOTIFY)
+                return false;
+            auto *n = reinterpret_cast<xcb_selection_notify_event_t *>(ev);
+            return n->requestor == window && n->selection == clipboard && wanted.contains(n->target);
+        }, deadline);
+        if (!e)
+            break;
+        auto *n = reinterpret_cast<xcb_selection_notify_event_t *>(e);
+        answered.insert(n->target, n->property != XCB_ATOM_NONE);
+        free(e);
+    }
+    return answered;
+}
+
+bool X11ClipboardReader::Impl::fetch(xcb_atom_t prop, QByteArray *data, xcb_atom_t *type)
 {
     data->clear();
-    xcb_convert_selection(c, window, clipboard, target, property, time);
-    xcb_flush(c);
-    QDeadlineTimer deadline(RequestTimeoutMs);
-    xcb_generic_event_t *e = waitFor([&](xcb_generic_event_t *ev) {
-        if ((ev->response_type & 0x7f) != XCB_SELECTION_NOTIFY)
-            return false;
-        auto *n = reinterpret_cast<xcb_selection_notify_event_t *>(ev);
-        return n->requestor == window && n->selection == clipboard && n->target == target;
-    }, deadline);
-    if (!e)
-        return Answer::TimedOut;
-    const bool refused = reinterpret_cast<xcb_selection_notify_event_t *>(e)->property == XCB_ATOM_NONE;
-    free(e);
-    if (refused)
-        return Answer::Refused;
-
     auto getProperty = [&](QByteArray *out, xcb_atom_t *gotType) {
         xcb_get_property_reply_t *r = xcb_get_property_reply(
-            c, xcb_get_property(c, 1, window, property, XCB_ATOM_ANY, 0, 0x1fffffff), nullptr);
+            c, xcb_get_property(c, 1, window, prop, XCB_ATOM_ANY, 0, 0x1fffffff), nullptr);
         if (!r)
             return false;
         *gotType = r->type;
@@ -157,68 +177,70 @@ Answer X11ClipboardReader::Impl::convert(xcb_atom_t target, xcb_timestamp_t time
         return true;
     };
     if (!getProperty(data, type))
-        return Answer::Refused;
+        return false;
     if (*type != incr)
-        return Answer::Data;
+        return true;
 
     // Large data comes in pieces: each piece is a new value of the property, the empty one ends.
     data->clear();
     for (;;) {
-        QDeadlineTimer pieceDeadline(RequestTimeoutMs);
         xcb_generic_event_t *p = waitFor([&](xcb_generic_event_t *ev) {
             if ((ev->response_type & 0x7f) != XCB_PROPERTY_NOTIFY)
                 return false;
             auto *n = reinterpret_cast<xcb_property_notify_event_t *>(ev);
-            return n->window == window && n->atom == property && n->state == XCB_PROPERTY_NEW_VALUE;
-        }, pieceDeadline);
-        if (!p) {
-            data->clear();
-            return Answer::TimedOut;
-        }
+            return n->window == window && n->atom == prop && n->state == XCB_PROPERTY_NEW_VALUE;
+        }, QDeadlineTimer(RequestTimeoutMs));
+        if (!p)
+            break;
         free(p);
         const qsizetype before = data->size();
-        if (!getProperty(data, type))
-            return Answer::Refused;
+        if (!getProperty(data, type) || data->size() > MaxTextBytes)
+            break;
         if (data->size() == before)
-            return Answer::Data;
-        if (data->size() > MaxTextBytes) {
-            data->clear();
-            return Answer::Refused;
-        }
+            return true;
     }
+    data->clear();
+    return false;
 }
 
 ClipboardSnapshot X11ClipboardReader::Impl::read(const Change &change)
 {
     ClipboardSnapshot result;
+    // The targets, the password hint and UTF-8 text in one round: an owner without a hint or
+    // without UTF-8 refuses that part at once; a hung owner is given up after one wait.
+    const QHash<xcb_atom_t, bool> answered = ask({targets, hint, utf8}, change.time);
     QByteArray data;
     xcb_atom_t type = XCB_ATOM_NONE;
-    const Answer offered = convert(targets, change.time, &data, &type);
-    if (offered == Answer::TimedOut)
-        return result; // a hung owner is asked nothing more
-    QList<xcb_atom_t> list;
-    if (offered == Answer::Data && type == XCB_ATOM_ATOM) {
+    QList<xcb_atom_t> offered;
+    if (answered.value(targets) && fetch(targetsProperty, &data, &type) && type == XCB_ATOM_ATOM) {
         const auto *atoms = reinterpret_cast<const xcb_atom_t *>(data.constData());
         for (qsizetype i = 0; i < data.size() / qsizetype(sizeof(xcb_atom_t)); ++i)
-            list.append(atoms[i]);
+            offered.append(atoms[i]);
     }
-    if (list.contains(hint) && convert(hint, change.time, &data, &type) == Answer::Data
-        && data.trimmed() == "secret") {
+    if (answered.value(hint) && fetch(hintProperty, &data, &type) && data.trimmed() == "secret") {
         result.secret = true;
+        xcb_delete_property(c, window, textProperty); // the text is not even fetched
+        xcb_flush(c);
         return result;
     }
-    // Owners that cannot list their targets are asked for UTF-8 text directly.
     xcb_atom_t target = XCB_ATOM_NONE;
-    for (xcb_atom_t candidate : {utf8, textPlainUtf8, xcb_atom_t(XCB_ATOM_STRING)}) {
-        if (list.contains(candidate) || (list.isEmpty() && candidate == utf8)) {
-            target = candidate;
-            break;
+    if (answered.value(utf8)) {
+        target = utf8;
+    } else if (answered.contains(utf8)) {
+        // Refused: another text target the owner lists, asked for on its own.
+        for (xcb_atom_t candidate : {textPlainUtf8, xcb_atom_t(XCB_ATOM_STRING)}) {
+            if (offered.contains(candidate) && ask({candidate}, change.time).value(candidate)) {
+                target = candidate;
+                break;
+            }
         }
     }
-    if (target == XCB_ATOM_NONE || convert(target, change.time, &data, &type) != Answer::Data)
+    // Some owners answer every target with what they hold: only text typed as text is text.
+    if (target == XCB_ATOM_NONE || !fetch(textProperty, &data, &type)
+        || (type != utf8 && type != textPlainUtf8 && type != XCB_ATOM_STRING))
         return result;
     result.hasText = true;
-    result.text = LineBreaks::fromClipboard(target == XCB_ATOM_STRING ? QString::fromLatin1(data) : QString::fromUtf8(data));
+    result.text = LineBreaks::fromClipboard(type == XCB_ATOM_STRING ? QString::fromLatin1(data) : QString::fromUtf8(data));
     return result;
 }
 

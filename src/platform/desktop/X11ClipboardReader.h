@@ -1,9 +1,9 @@
 #pragma once
 // Reads each change of the CLIPBOARD selection on a thread with an X connection of its own, as
 // soon as the change happens: the user-interface thread never waits for an owner, and an owner
-// that is replaced a few milliseconds later has still been asked. The owner is asked once for
-// its targets, then for the text (and the password hint when it offers one); each answer is
-// awaited at most RequestTimeoutMs.
+// that is replaced a few milliseconds later has still been asked. The owner is asked once, in
+// one round, for its targets, the password hint and the text; the round is awaited at most
+// RequestTimeoutMs, and so is each piece of a large text.
 #include "platform/ClipboardChain.h"
 
 #include <functional>
