@@ -1,8 +1,10 @@
 #include "app/PrintMemo.h"
 
 #include "app/MemoTable.h"
+#include "app/TextFastReadBinary.h"
 
 #include <QByteArray>
+#include <QHash>
 
 namespace {
 
@@ -82,10 +84,37 @@ private:
 
 int PrintMemo(const QString &memoFile, std::FILE *out, std::FILE *err)
 {
-    MemoGroups table;
-    NoHistory history;
-    const MemoLoadResult result = ReadMemoFile(memoFile, history, table);
-    if (result.groupLimitReached)
+    // The table of ReadMemoFile with the history off, without holding its texts: a first walk
+    // notes where each group's cards start, the second decodes them while printing. Memory
+    // stays near the file's size plus a few bytes per card.
+    TextFastReadBinary reader;
+    reader.LoadTextFile(memoFile); // a failed load leaves one empty card, as the table has
+    QHash<QString, int> position;
+    QStringList groupNames;
+    QList<QList<TextFastReadBinary::Bookmark>> cards;
+    bool groupLimitReached = false;
+    while (!reader.EOFText()) {
+        const TextFastReadBinary::Bookmark card = reader.bookmark();
+        QString title = reader.InputLine();
+        const QString groupField = reader.InputLine();
+        reader.SkipLine();
+        const QString groupName = PlaceCard(std::move(title), groupField).groupName;
+        auto known = position.constFind(groupName);
+        int g = known == position.constEnd() ? -1 : *known;
+        if (g < 0) {
+            if (groupNames.size() >= MaxMemoGroups) {
+                groupLimitReached = true;
+                continue;
+            }
+            g = int(groupNames.size());
+            position.insert(groupName, g);
+            groupNames.append(groupName);
+            cards.append(QList<TextFastReadBinary::Bookmark>());
+        }
+        cards[g].append(card);
+    }
+    position.clear();
+    if (groupLimitReached)
         std::fprintf(err, "warning: %s needs more than %d groups; cards of further groups were left out\n",
                      qUtf8Printable(memoFile), MaxMemoGroups);
 
@@ -93,21 +122,23 @@ int PrintMemo(const QString &memoFile, std::FILE *out, std::FILE *err)
     {
         JsonStream json(out);
         json.raw("[");
-        for (qsizetype g = 0; g < table.size(); ++g) {
-            const MemoGroup &group = table[g];
+        for (qsizetype g = 0; g < groupNames.size(); ++g) {
             json.raw(g ? ",\n    {\n        \"name\": " : "\n    {\n        \"name\": ");
-            json.string(group.Name);
+            json.string(groupNames[g]);
             json.raw(",\n        \"items\": [");
-            for (qsizetype i = 0; i < group.ItemNames.size(); ++i) {
+            for (qsizetype i = 0; i < cards[g].size(); ++i) {
+                reader.rewind(cards[g][i]);
+                QString title = reader.InputLine();
+                const QString groupField = reader.InputLine();
                 json.raw(i ? ",\n            {\n                \"name\": " : "\n            {\n                \"name\": ");
-                json.string(group.ItemNames[i]);
+                json.string(PlaceCard(std::move(title), groupField).itemName);
                 json.raw(",\n                \"text\": ");
-                json.string(group.ItemTexts.value(i));
+                json.string(reader.InputLine());
                 json.raw("\n            }");
             }
-            json.raw(group.ItemNames.isEmpty() ? "]\n    }" : "\n        ]\n    }");
+            json.raw(cards[g].isEmpty() ? "]\n    }" : "\n        ]\n    }");
         }
-        json.raw(table.isEmpty() ? "]\n" : "\n]\n");
+        json.raw(groupNames.isEmpty() ? "]\n" : "\n]\n");
         ok = json.flush();
     }
     return ok && std::fflush(out) == 0 ? 0 : 1;

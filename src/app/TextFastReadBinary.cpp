@@ -110,18 +110,35 @@ bool TextFastReadBinary::EOFText() const
     return fieldCount_ - 1 < position_ + 1;
 }
 
-QString TextFastReadBinary::InputLine()
+QByteArrayView TextFastReadBinary::nextField()
 {
-    if (EOFText())
-        return QString();
     ++position_;
     const QByteArrayView rest = QByteArrayView(bytes_).sliced(qMin(next_, bytes_.size()));
     qsizetype length = rest.indexOf(FieldSeparator);
     if (length < 0)
         length = rest.size();
     next_ += length + 1;
-    const QByteArrayView field = rest.first(length);
+    return rest.first(length);
+}
+
+QString TextFastReadBinary::InputLine()
+{
+    if (EOFText())
+        return QString();
+    const QByteArrayView field = nextField();
     return utf8_ ? QString::fromUtf8(field) : Cp932::decode(field);
+}
+
+void TextFastReadBinary::SkipLine()
+{
+    if (!EOFText())
+        nextField();
+}
+
+void TextFastReadBinary::rewind(const Bookmark &mark)
+{
+    next_ = mark.next;
+    position_ = mark.position;
 }
 
 QStringList TextFastReadBinary::GetOneLine()

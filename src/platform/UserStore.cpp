@@ -366,9 +366,7 @@ FileUserStore::Section &FileUserStore::load(const QString &appName, const QStrin
 QString FileUserStore::GetSetting(const QString &appName, const QString &section, const QString &key,
                                   const QString &defaultValue)
 {
-    const Section &s = load(appName, section);
-    auto v = s.constFind(key);
-    return v == s.constEnd() ? defaultValue : *v;
+    return load(appName, section).value(key, defaultValue);
 }
 
 StoreValues FileUserStore::GetAllSettings(const QString &appName, const QString &section)

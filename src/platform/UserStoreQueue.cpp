@@ -43,9 +43,7 @@ QueuedUserStore::Section &QueuedUserStore::view(const QString &appName, const QS
 QString QueuedUserStore::GetSetting(const QString &appName, const QString &section, const QString &key,
                                     const QString &defaultValue)
 {
-    const Section &values = view(appName, section);
-    auto it = values.constFind(key);
-    return it == values.constEnd() ? defaultValue : *it;
+    return view(appName, section).value(key, defaultValue);
 }
 
 StoreValues QueuedUserStore::GetAllSettings(const QString &appName, const QString &section)
