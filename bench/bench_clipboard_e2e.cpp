@@ -626,17 +626,17 @@ void largeCopy(int mb)
     const long before = residentKb(q.process.processId());
     QString text = QStringLiteral("large copy ");
     text += QString(qsizetype(mb) * 1000 * 1000, QLatin1Char('x'));
-    QList<QProcess *> xclips{startXclip(text)};
     const QString expected = ClipHistory::CutText(text, DefaultMaxLength);
-    text.clear();
     QElapsedTimer clock;
     clock.start();
+    QList<QProcess *> xclips{startXclip(text)};
+    text.clear();
     while (!indexHasText(q.section(), expected) && clock.elapsed() < 120000)
         QThread::msleep(100);
     const double recordedMs = clock.elapsed();
     QThread::msleep(2000);
     const long after = residentKb(q.process.processId());
-    std::printf("Quillbox program, one copy of %d MB by xclip: recorded after %.0f ms; resident %.0f MB before, "
+    std::printf("Quillbox program, one copy of %d MB by xclip: recorded %.0f ms after xclip started; resident %.0f MB before, "
                 "%.0f MB two seconds after (%+.0f MB)\n",
                 mb, recordedMs, before / 1024.0, after / 1024.0, (after - before) / 1024.0);
     q.quit();

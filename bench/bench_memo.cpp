@@ -17,7 +17,6 @@
 #include <optional>
 #include <ctime>
 #include <vector>
-#include <sys/resource.h>
 
 namespace {
 
@@ -83,9 +82,13 @@ int printMemoPeak(const QString &path)
     std::FILE *null = std::fopen("/dev/null", "w");
     const int rc = PrintMemo(path, null, stderr);
     std::fclose(null);
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    std::printf("%ld\n", usage.ru_maxrss);
+    // The peak of this program alone (the resource usage counts the parent's size before exec).
+    QFile status(QStringLiteral("/proc/self/status"));
+    status.open(QIODevice::ReadOnly);
+    for (const QByteArray &line : status.readAll().split('\n')) {
+        if (line.startsWith("VmHWM:"))
+            std::printf("%s\n", line.mid(6).trimmed().split(' ').value(0).constData());
+    }
     return rc;
 }
 

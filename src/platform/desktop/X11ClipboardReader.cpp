@@ -206,9 +206,9 @@ bool X11ClipboardReader::Impl::fetch(xcb_atom_t prop, QByteArray *data, xcb_atom
 ClipboardSnapshot X11ClipboardReader::Impl::read(const Change &change)
 {
     ClipboardSnapshot result;
-    // The targets, the password hint and UTF-8 text in one round: an owner without a hint or
-    // without UTF-8 refuses that part at once; a hung owner is given up after one wait.
-    const QHash<xcb_atom_t, bool> answered = ask({targets, hint, utf8}, change.time);
+    // The targets and UTF-8 text in one round: an owner without UTF-8 refuses that part at
+    // once, and a hung owner is given up after one wait.
+    const QHash<xcb_atom_t, bool> answered = ask({targets, utf8}, change.time);
     QByteArray data;
     xcb_atom_t type = XCB_ATOM_NONE;
     QList<xcb_atom_t> offered;
@@ -217,27 +217,27 @@ ClipboardSnapshot X11ClipboardReader::Impl::read(const Change &change)
         for (qsizetype i = 0; i < data.size() / qsizetype(sizeof(xcb_atom_t)); ++i)
             offered.append(atoms[i]);
     }
-    if (answered.value(hint) && fetch(hintProperty, &data, &type) && data.trimmed() == "secret") {
-        result.secret = true;
-        xcb_delete_property(c, window, textProperty); // the text is not even fetched
-        xcb_flush(c);
-        return result;
-    }
-    xcb_atom_t target = XCB_ATOM_NONE;
-    if (answered.value(utf8)) {
-        target = utf8;
-    } else if (answered.contains(utf8)) {
+    bool haveText = answered.value(utf8) && fetch(textProperty, &data, &type);
+    if (!haveText && answered.contains(utf8)) {
         // Refused: another text target the owner lists, asked for on its own.
         for (xcb_atom_t candidate : {textPlainUtf8, xcb_atom_t(XCB_ATOM_STRING)}) {
             if (offered.contains(candidate) && ask({candidate}, change.time).value(candidate)) {
-                target = candidate;
+                haveText = fetch(textProperty, &data, &type);
                 break;
             }
         }
     }
     // Some owners answer every target with what they hold: only text typed as text is text.
-    if (target == XCB_ATOM_NONE || !fetch(textProperty, &data, &type)
-        || (type != utf8 && type != textPlainUtf8 && type != XCB_ATOM_STRING))
+    haveText = haveText && (type == utf8 || type == textPlainUtf8 || type == XCB_ATOM_STRING);
+    // The hint only where the owner lists it: others would answer that, too, with their data.
+    QByteArray hintValue;
+    xcb_atom_t hintType = XCB_ATOM_NONE;
+    if (offered.contains(hint) && ask({hint}, change.time).value(hint) && fetch(hintProperty, &hintValue, &hintType)
+        && hintValue.trimmed() == "secret") {
+        result.secret = true;
+        return result;
+    }
+    if (!haveText)
         return result;
     result.hasText = true;
     result.text = LineBreaks::fromClipboard(type == XCB_ATOM_STRING ? QString::fromLatin1(data) : QString::fromUtf8(data));

@@ -2,8 +2,8 @@
 // Reads each change of the CLIPBOARD selection on a thread with an X connection of its own, as
 // soon as the change happens: the user-interface thread never waits for an owner, and an owner
 // that is replaced a few milliseconds later has still been asked. The owner is asked once, in
-// one round, for its targets, the password hint and the text; the round is awaited at most
-// RequestTimeoutMs, and so is each piece of a large text.
+// one round, for its targets and the text (then for the password hint, where it lists one);
+// each round is awaited at most RequestTimeoutMs, and so is each piece of a large text.
 #include "platform/ClipboardChain.h"
 
 #include <functional>
