@@ -5,7 +5,6 @@
 #include "cards/CardModel.h"
 #include "cards/CardsWindow.h"
 #include "platform/Cp932.h"
-#include "platform/HeapTuning.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -105,7 +104,6 @@ void line(const char *what, const Spread &s)
 
 int main(int argc, char **argv)
 {
-    TuneHeapForLargeTables();
     QApplication app(argc, argv);
     const int cards = argc > 1 ? QByteArray(argv[1]).toInt() : 100000;
     Cp932::decode(QByteArrayView("\x82\xA0")); // builds the codec tables once

@@ -1,13 +1,14 @@
 // Memo table build and code page 932 decoding: prints medians over several runs.
 // Usage: bench_memo [cards...]   (default: 100000 1000000)
 #include "app/MemoTable.h"
+#include "app/PrintMemo.h"
 #include "memo/TextFastReadBinary.h"
 #include "platform/Cp932.h"
-#include "platform/HeapTuning.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
 
 #include <algorithm>
@@ -74,10 +75,28 @@ QByteArray makeCardFile(int cards)
 
 } // namespace
 
+// Prints the memo table of a card file as --print-memo does, to /dev/null, then its peak
+// resident size in KiB.
+int printMemoPeak(const QString &path)
+{
+    std::FILE *null = std::fopen("/dev/null", "w");
+    const int rc = PrintMemo(path, null, stderr);
+    std::fclose(null);
+    // The peak of this program alone (the resource usage counts the parent's size before exec).
+    QFile status(QStringLiteral("/proc/self/status"));
+    status.open(QIODevice::ReadOnly);
+    for (const QByteArray &line : status.readAll().split('\n')) {
+        if (line.startsWith("VmHWM:"))
+            std::printf("%s\n", line.mid(6).trimmed().split(' ').value(0).constData());
+    }
+    return rc;
+}
+
 int main(int argc, char **argv)
 {
-    TuneHeapForLargeTables(); // as the program does
     QCoreApplication app(argc, argv);
+    if (argc == 3 && qstrcmp(argv[1], "--print-memo-peak") == 0)
+        return printMemoPeak(QString::fromLocal8Bit(argv[2]));
     std::vector<int> sizes;
     for (int i = 1; i < argc; ++i)
         sizes.push_back(QByteArray(argv[i]).toInt());
@@ -132,6 +151,13 @@ int main(int argc, char **argv)
                     mb / (decode.wallMs / 1e3));
         std::printf("  share of the build: decoding alone %.0f%%, handing out all fields %.0f%% (CPU)\n",
                     100.0 * decode.cpuMs / build.cpuMs, 100.0 * fields.cpuMs / build.cpuMs);
+
+        // --print-memo in a process of its own, so that its peak memory is its alone.
+        QProcess child;
+        child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--print-memo-peak"), path});
+        child.waitForFinished(-1);
+        const double peakMb = child.readAllStandardOutput().trimmed().toDouble() / 1024;
+        std::printf("  --print-memo to /dev/null: peak resident %.0f MB = %.1f x the file\n", peakMb, peakMb / mb * 1.048576);
     }
     return 0;
 }

@@ -2,6 +2,7 @@
 
 #include "platform/ProcessStart.h"
 #include "platform/UserStore.h"
+#include "platform/UserStoreQueue.h"
 #include "platform/desktop/ClickSound.h"
 #include "platform/desktop/ClipboardWatcher.h"
 #include "platform/desktop/DesktopShell.h"
@@ -12,7 +13,8 @@
 
 struct DesktopServices::Parts {
     DesktopShell shell;
-    FileUserStore store;
+    FileUserStore disk;
+    QueuedUserStore store{disk}; // commits off the user-interface thread
     ClipboardWatcher clipboard;
     ClickSound sound;
     X11HotKeyService hotKeys;

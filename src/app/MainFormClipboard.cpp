@@ -7,10 +7,23 @@
 #include <QFileDialog>
 #include <QListWidget>
 
+#include <cstdio>
+
 void MainForm::connectClipboardCommands()
 {
     clipHistory_ = std::make_unique<ClipHistory>(iniData, services_.userStore ? *services_.userStore : memoryStore_,
                                                  MemoGroups);
+    // The history stays in memory and is written once the disk takes it again; the user hears
+    // of it once, not at every change.
+    if (services_.userStore) {
+        services_.userStore->setSaveFailedReport([self = QPointer<MainForm>(this)](const QString &problem) {
+            const QString text = QStringLiteral("クリップボード履歴を保存できませんでした。"
+                                                "履歴は保存できるようになりしだい保存します。\n")
+                + problem;
+            if (!self || !self->clstray || !self->clstray->mShowBalloon(self->windowTitle(), text))
+                std::fprintf(stderr, "%s\n", qUtf8Printable(text));
+        });
+    }
     connect(MenuClipEnable, &QAction::triggered, this, &MainForm::MenuClipEnable_Click);
     connect(MenuClipBeepEnable, &QAction::triggered, this, &MainForm::MenuClipBeepEnable_Click);
     connect(MenuClipBeepChangeFile, &QAction::triggered, this, &MainForm::MenuClipBeepChangeFile_Click);

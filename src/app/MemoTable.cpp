@@ -1,6 +1,7 @@
 #include "MemoTable.h"
 
 #include "memo/TextFastReadBinary.h"
+#include "platform/HeapTuning.h"
 
 #include <QHash>
 
@@ -27,9 +28,28 @@ QString StripDatePrefix(const QString &title)
     return hasDatePrefix(title) ? title.mid(11) : title;
 }
 
+CardPlace PlaceCard(QString &&title, const QString &groupField)
+{
+    if (hasDatePrefix(title))
+        title.remove(0, 11); // StripDatePrefix without a copy: the title is ours alone
+    CardPlace place;
+    const QChar at(0xFF20);
+    const qsizetype firstAt = title.indexOf(at);
+    if (firstAt >= 0) {
+        place.groupName = title.left(firstAt);
+        const qsizetype secondAt = title.indexOf(at, firstAt + 1);
+        place.itemName = title.mid(firstAt + 1, secondAt < 0 ? -1 : secondAt - firstAt - 1);
+    } else {
+        place.groupName = groupField.isEmpty() ? QStringLiteral("指定なし") : groupField;
+        place.itemName = std::move(title);
+    }
+    return place;
+}
+
 MemoLoadResult ReadMemoFile(const QString &memoFilename, HistoryLoader &history, MemoGroups &table)
 {
     MemoLoadResult result;
+    const LargeHeapWork largeWork;
     table.clear();
     table.resize(2);
     bool tableEmpty = !history.loadHistoryGroups(table);
@@ -41,28 +61,13 @@ MemoLoadResult ReadMemoFile(const QString &memoFilename, HistoryLoader &history,
             firstPosition.insert(table.at(i).Name, i);
     }
 
-    const QChar at(0xFF20);
-    const QString unnamedGroup = QStringLiteral("指定なし");
-
     TextFastReadBinary reader;
     reader.LoadTextFile(memoFilename); // a failed load leaves one empty card, as intended
     while (!reader.EOFText()) {
         QString title = reader.InputLine();
-        if (hasDatePrefix(title))
-            title.remove(0, 11); // StripDatePrefix without a copy: the title is ours alone
         const QString groupField = reader.InputLine();
         QString body = reader.InputLine();
-
-        QString groupName, itemName;
-        const qsizetype firstAt = title.indexOf(at);
-        if (firstAt >= 0) {
-            groupName = title.left(firstAt);
-            const qsizetype secondAt = title.indexOf(at, firstAt + 1);
-            itemName = title.mid(firstAt + 1, secondAt < 0 ? -1 : secondAt - firstAt - 1);
-        } else {
-            groupName = groupField.isEmpty() ? unnamedGroup : groupField;
-            itemName = std::move(title);
-        }
+        auto [groupName, itemName] = PlaceCard(std::move(title), groupField);
 
         int pos = tableEmpty ? -1 : firstPosition.value(groupName, -1);
         if (pos < 0) {

@@ -37,5 +37,13 @@ struct MemoLoadResult {
 // A title "yyyy/mm/dd：..." loses its 11-character date stamp.
 QString StripDatePrefix(const QString &title);
 
+// Where a card belongs: "group＠item＠..." in the title names both; otherwise the card's group
+// field (or "指定なし") is the group and the title the item. The title is consumed.
+struct CardPlace {
+    QString groupName;
+    QString itemName;
+};
+CardPlace PlaceCard(QString &&title, const QString &groupField);
+
 // ReadMemoFile: rebuilds table from the card file, history groups first.
 MemoLoadResult ReadMemoFile(const QString &memoFilename, HistoryLoader &history, MemoGroups &table);

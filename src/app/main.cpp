@@ -7,7 +7,6 @@
 #include "app/DesktopServices.h"
 #include "platform/AppIds.h"
 #include "platform/Autostart.h"
-#include "platform/HeapTuning.h"
 #include "platform/ProgramFolder.h"
 #include "platform/SignalBridge.h"
 #include "platform/SingleInstance.h"
@@ -135,7 +134,6 @@ int runResident(int argc, char **argv, const CommandLine &cmd)
 
 int main(int argc, char **argv)
 {
-    TuneHeapForLargeTables();
     const CommandLine cmd = ParseCommandLine(argc, argv);
     switch (cmd.mode) {
     case CommandLine::Version:

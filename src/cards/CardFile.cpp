@@ -3,6 +3,7 @@
 #include "memo/TextFastReadBinary.h"
 #include "platform/AtomicFile.h"
 #include "platform/Cp932.h"
+#include "platform/HeapTuning.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -69,6 +70,7 @@ Opened load(const QString &path, CardFileContents *contents, QString *error)
     }
 
     contents->encoding = reader.IsUtf8() ? CardEncoding::Utf8 : CardEncoding::Cp932;
+    const LargeHeapWork largeWork; // millions of small strings: grow the heap in large steps
     while (!reader.EOFText()) {
         Card card;
         QString *fields[] = {&card.title, &card.group, &card.body};

@@ -1,6 +1,5 @@
 // QuillboxCards: the card editor of the Quillbox family.
 #include "cards/CardsWindow.h"
-#include "platform/HeapTuning.h"
 #include "platform/UserStore.h"
 
 #include <QApplication>
@@ -53,7 +52,6 @@ int main(int argc, char **argv)
         file = argv[i];
     }
 
-    TuneHeapForLargeTables(); // as Quillbox does: large card files load in linear time
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("QuillboxCards"));
     QApplication::setApplicationVersion(versionText());

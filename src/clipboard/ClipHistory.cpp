@@ -107,7 +107,8 @@ bool ClipHistory::ShiftWriteClipHistory(const QString &ClipText)
     for (auto it = pending_.cbegin(); it != pending_.cend(); ++it)
         values.append({HistoryKey(it.key()), it.value()});
     pending_.clear();
-    // A failed write leaves the store as it was; the groups then show that.
+    // A store that writes at once leaves itself as it was when the write fails, and the groups
+    // show that; one that writes later keeps the change and reports a failure itself.
     store_.SaveSettings(AppName, StoreSection, values);
 
     ClipRegInToArray();

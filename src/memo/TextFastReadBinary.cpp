@@ -5,7 +5,11 @@
 
 #include <QFile>
 
+#include <cerrno>
+#include <fcntl.h>
 #include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -51,28 +55,42 @@ void TextFastReadBinary::reset()
 
 bool TextFastReadBinary::LoadTextFile(const QString &fileName)
 {
-    if (!Tool::CanOpenFile(fileName))
+    if (fileName.isEmpty() || Tool::IsWindowsPath(fileName))
         return false;
+    // Opened once and without blocking, then only a regular file is read: a named pipe or a
+    // device in its place must not hang the program.
+    const int fd = ::open(QFile::encodeName(fileName).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    struct stat st;
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size > MaxFileSize) {
+        ::close(fd);
+        return false;
+    }
     reset();
-
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly))
-        return false;
-    const qint64 length = file.size();
+    const qint64 length = st.st_size;
     if (length <= 0) {
+        ::close(fd);
         fieldCount_ = 0; // at the end at once: no field is ever handed out
         return true;
     }
-    if (length > MaxFileSize)
-        return false;
     bytes_ = QByteArray(length, Qt::Uninitialized);
     adviseHugePages(bytes_);
-    const qint64 got = file.read(bytes_.data(), length);
-    file.close();
-    if (got < 0) {
-        reset();
-        return false;
+    qint64 got = 0;
+    while (got < length) {
+        const ssize_t n = ::read(fd, bytes_.data() + got, size_t(length - got));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0) {
+            ::close(fd);
+            reset();
+            return false;
+        }
+        if (n == 0)
+            break;
+        got += n;
     }
+    ::close(fd);
     bytes_.truncate(got); // the file may have shrunk meanwhile
 
     // Linux editors write a UTF-8 byte-order mark; no code page 932 file starts with it.
@@ -93,10 +111,8 @@ bool TextFastReadBinary::EOFText() const
     return fieldCount_ - 1 < position_ + 1;
 }
 
-QString TextFastReadBinary::InputLine()
+QByteArrayView TextFastReadBinary::nextField()
 {
-    if (EOFText())
-        return QString();
     ++position_;
     lastStart_ = qMin(next_, bytes_.size());
     const QByteArrayView rest = QByteArrayView(bytes_).sliced(lastStart_);
@@ -105,8 +121,27 @@ QString TextFastReadBinary::InputLine()
         length = rest.size();
     lastLength_ = length;
     next_ += length + 1;
-    const QByteArrayView field = rest.first(length);
+    return rest.first(length);
+}
+
+QString TextFastReadBinary::InputLine()
+{
+    if (EOFText())
+        return QString();
+    const QByteArrayView field = nextField();
     return utf8_ ? QString::fromUtf8(field) : Cp932::decode(field);
+}
+
+void TextFastReadBinary::SkipLine()
+{
+    if (!EOFText())
+        nextField();
+}
+
+void TextFastReadBinary::rewind(const Bookmark &mark)
+{
+    next_ = mark.next;
+    position_ = mark.position;
 }
 
 QStringList TextFastReadBinary::GetOneLine()

@@ -13,6 +13,17 @@ public:
     bool EOFText() const;
     QString InputLine();
     QStringList GetOneLine();
+    // Passes over the next field without decoding it.
+    void SkipLine();
+
+    // A place between fields, to come back to later: a caller can walk the file twice
+    // without holding its text.
+    struct Bookmark {
+        qsizetype next;
+        qint32 position;
+    };
+    Bookmark bookmark() const { return {next_, position_}; }
+    void rewind(const Bookmark &mark);
 
     // The bytes of the field InputLine handed out last, exactly as the file holds them.
     QByteArrayView LastFieldBytes() const { return QByteArrayView(bytes_).sliced(lastStart_, lastLength_); }
@@ -21,6 +32,7 @@ public:
 
 private:
     void reset();
+    QByteArrayView nextField();
 
     // The file's bytes stay as read; each field is decoded when it is handed out, so the
     // text of a large file is never held twice.

@@ -1,5 +1,4 @@
 #include "platform/AtomicFile.h"
-#include "platform/PrivateFiles.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -62,18 +61,15 @@ bool writeAll(int fd, const QByteArray &data)
 
 } // namespace
 
-bool write(const QString &path, const QByteArray &data, QString *error, const Options &options)
+int writeAt(int folder, const QString &name, const QByteArray &data, unsigned mode,
+            const std::function<bool()> &beforeRename)
 {
-    const QString target = options.followLinks ? finalTarget(path) : QFileInfo(path).absoluteFilePath();
-    const QByteArray targetName = QFile::encodeName(target);
-    QByteArray tempName = targetName + ".tmpXXXXXX";
-    int fd = ::mkostemp(tempName.data(), O_CLOEXEC);
-    if (fd < 0) {
-        if (error)
-            *error = systemError(errno);
-        return false;
-    }
-
+    const QByteArray finalName = QFile::encodeName(name);
+    const QByteArray tempName = finalName + ".tmp" + QByteArray::number(::getpid());
+    ::unlinkat(folder, tempName.constData(), 0); // left by a crashed earlier run
+    const int fd = ::openat(folder, tempName.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (fd < 0)
+        return errno;
     int failure = 0;
     auto check = [&failure](bool ok) {
         if (!ok && failure == 0)
@@ -81,22 +77,34 @@ bool write(const QString &path, const QByteArray &data, QString *error, const Op
         return ok;
     };
     errno = 0;
-    bool ok = check(::fchmod(fd, newFileMode(targetName, options.mode)) == 0)
-              && check(writeAll(fd, data)) && check(::fsync(fd) == 0);
+    bool ok = check(::fchmod(fd, mode_t(mode)) == 0) && check(writeAll(fd, data)) && check(::fsync(fd) == 0);
     ok = check(::close(fd) == 0) && ok;
-    if (ok && options.beforeRename && !options.beforeRename()) {
+    if (ok && beforeRename && !beforeRename()) {
         ok = false;
         failure = ECANCELED;
     }
-    ok = ok && check(::rename(tempName.constData(), targetName.constData()) == 0);
-    if (!ok) {
-        ::unlink(tempName.constData());
-        if (error)
-            *error = systemError(failure);
-        return false;
+    ok = ok && check(::renameat(folder, tempName.constData(), folder, finalName.constData()) == 0);
+    if (!ok)
+        ::unlinkat(folder, tempName.constData(), 0);
+    return ok ? 0 : failure;
+}
+
+bool write(const QString &path, const QByteArray &data, QString *error, const Options &options)
+{
+    const QString target = options.followLinks ? finalTarget(path) : QFileInfo(path).absoluteFilePath();
+    const QFileInfo info(target);
+    const int folder = ::open(QFile::encodeName(info.absolutePath()).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    int failure = folder < 0 ? errno : 0;
+    if (folder >= 0) {
+        failure = writeAt(folder, info.fileName(), data, newFileMode(QFile::encodeName(target), options.mode),
+                          options.beforeRename);
+        if (failure == 0)
+            ::fsync(folder);
+        ::close(folder);
     }
-    PrivateFiles::syncFolder(QFileInfo(target).absolutePath());
-    return true;
+    if (failure != 0 && error)
+        *error = systemError(failure);
+    return failure == 0;
 }
 
 } // namespace AtomicFile

@@ -25,4 +25,10 @@ struct Options {
 // untouched, and *error holds the system's description.
 bool write(const QString &path, const QByteArray &data, QString *error = nullptr, const Options &options = {});
 
+// The same inside an open folder: name is replaced (a link there too, never written through),
+// the temporary file is name + ".tmp" + the process id, and the folder is not flushed.
+// Returns 0 or the errno value of the first failure.
+int writeAt(int folder, const QString &name, const QByteArray &data, unsigned mode,
+            const std::function<bool()> &beforeRename = nullptr);
+
 } // namespace AtomicFile

@@ -2,7 +2,23 @@
 
 #include <malloc.h>
 
-void TuneHeapForLargeTables()
+namespace {
+constexpr int LargeTopPad = 256 * 1024 * 1024;
+constexpr int NormalTopPad = 128 * 1024; // the C library's own default
+} // namespace
+
+LargeHeapWork::LargeHeapWork()
 {
-    mallopt(M_TOP_PAD, 256 * 1024 * 1024);
+    mallopt(M_TOP_PAD, LargeTopPad);
+}
+
+LargeHeapWork::~LargeHeapWork()
+{
+    mallopt(M_TOP_PAD, NormalTopPad);
+    ReleaseFreeMemory();
+}
+
+void ReleaseFreeMemory()
+{
+    malloc_trim(0);
 }

@@ -76,7 +76,6 @@ bool KeyTreeStore::setValues(const QStringList &key, const QVector<KeyValue> &va
     if (!PrivateFiles::writeAtomically(folder + QLatin1Char('/') + QLatin1String(ValuesFile),
                                        QJsonDocument(stored).toJson(QJsonDocument::Indented)))
         return false;
-    PrivateFiles::syncFolder(folder);
     return true;
 }
 

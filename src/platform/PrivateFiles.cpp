@@ -18,16 +18,6 @@ bool makeFolder(const QString &path)
     return errno == EEXIST && QFileInfo(path).isDir();
 }
 
-bool syncFolder(const QString &path)
-{
-    int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    bool ok = ::fsync(fd) == 0;
-    ::close(fd);
-    return ok;
-}
-
 bool writeAtomically(const QString &path, const QByteArray &data, const std::function<bool()> &beforeRename)
 {
     AtomicFile::Options options;

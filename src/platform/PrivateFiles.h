@@ -8,10 +8,8 @@
 namespace PrivateFiles {
 // Creates one folder with mode 0700; an existing folder is fine and keeps its mode.
 bool makeFolder(const QString &path);
-// Flushes a folder's entries (a rename in it) to disk.
-bool syncFolder(const QString &path);
 // Writes data under a temporary name with mode 0600, flushes it and renames it into place,
-// replacing a symbolic link rather than writing through it.
+// replacing a symbolic link rather than writing through it; the folder is flushed too.
 // beforeRename, when given, may stop the write just before the rename.
 bool writeAtomically(const QString &path, const QByteArray &data,
                      const std::function<bool()> &beforeRename = nullptr);

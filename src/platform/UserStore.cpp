@@ -1,6 +1,6 @@
 #include "platform/UserStore.h"
 
-#include "platform/PrivateFiles.h"
+#include "platform/AtomicFile.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -13,10 +13,18 @@
 #include <QStandardPaths>
 #include <QUrl>
 
+#include <QCoreApplication>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace {
 
-using PrivateFiles::makeFolder;
-using PrivateFiles::syncFolder;
 
 const char IndexName[] = "index.json";
 const char BlobFolder[] = "texts";
@@ -35,6 +43,127 @@ QString folderName(const QString &name)
     return encoded.isEmpty() ? QStringLiteral("%00") : encoded;
 }
 
+constexpr qint64 MaxIndexSize = qint64(256) << 20;
+constexpr qint64 MaxTextSize = qint64(1) << 30;
+
+// A descriptor that closes itself.
+class Fd
+{
+public:
+    explicit Fd(int fd = -1) : fd_(fd) {}
+    ~Fd() { reset(); }
+    Fd(const Fd &) = delete;
+    Fd &operator=(const Fd &) = delete;
+    Fd(Fd &&other) noexcept : fd_(other.fd_) { other.fd_ = -1; }
+    Fd &operator=(Fd &&other) noexcept
+    {
+        reset();
+        std::swap(fd_, other.fd_);
+        return *this;
+    }
+    int get() const { return fd_; }
+    bool valid() const { return fd_ >= 0; }
+    int release()
+    {
+        const int fd = fd_;
+        fd_ = -1;
+        return fd;
+    }
+    void reset()
+    {
+        if (fd_ >= 0)
+            ::close(fd_);
+        fd_ = -1;
+    }
+
+private:
+    int fd_;
+};
+
+QString errorText(int error)
+{
+    return QString::fromLocal8Bit(std::strerror(error));
+}
+
+// Opens name inside parent as a folder, never through a symbolic link, creating it (0700) when
+// asked. A link or another kind of file there is refused with a description in *problem.
+Fd openOwnFolder(int parent, const QString &parentPath, const QString &name, bool create, QString *problem)
+{
+    const QByteArray n = QFile::encodeName(name);
+    const QString path = parentPath + QLatin1Char('/') + name;
+    if (create && ::mkdirat(parent, n.constData(), 0700) != 0 && errno != EEXIST) {
+        *problem = path + QStringLiteral(": ") + errorText(errno);
+        return Fd();
+    }
+    Fd fd(::openat(parent, n.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    if (!fd.valid()) {
+        const int error = errno;
+        struct stat st;
+        if (::fstatat(parent, n.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(st.st_mode))
+            *problem = path + QStringLiteral(": a symbolic link, not used");
+        else if (error != ENOENT)
+            *problem = path + QStringLiteral(": ") + errorText(error);
+    }
+    return fd;
+}
+
+enum class ReadStatus { Ok, Missing, Refused };
+
+// Reads a regular file of at most maxSize bytes inside dir. The file is opened once, without
+// blocking and without following a link, so a named pipe, a device or a link cannot hang or
+// flood the reader.
+ReadStatus readOwnFile(int dir, const QString &dirPath, const QString &name, qint64 maxSize, QByteArray *out,
+                       QString *problem)
+{
+    const QString path = dirPath + QLatin1Char('/') + name;
+    Fd fd(::openat(dir, QFile::encodeName(name).constData(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC));
+    if (!fd.valid()) {
+        if (errno == ENOENT)
+            return ReadStatus::Missing;
+        *problem = path + (errno == ELOOP ? QStringLiteral(": a symbolic link, not read")
+                                          : QStringLiteral(": ") + errorText(errno));
+        return ReadStatus::Refused;
+    }
+    struct stat st;
+    if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) {
+        *problem = path + QStringLiteral(": not a regular file, not read");
+        return ReadStatus::Refused;
+    }
+    if (st.st_size > maxSize) {
+        *problem = path + QStringLiteral(": larger than %1 bytes, not read").arg(maxSize);
+        return ReadStatus::Refused;
+    }
+    QByteArray data(qsizetype(st.st_size), Qt::Uninitialized);
+    qsizetype got = 0;
+    while (got < data.size()) {
+        const ssize_t n = ::read(fd.get(), data.data() + got, size_t(data.size() - got));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0) {
+            *problem = path + QStringLiteral(": ") + errorText(errno);
+            return ReadStatus::Refused;
+        }
+        if (n == 0)
+            break; // shrank meanwhile
+        got += n;
+    }
+    data.truncate(got);
+    *out = data;
+    return ReadStatus::Ok;
+}
+
+bool syncFolder(int dir)
+{
+    return ::fsync(dir) == 0;
+}
+
+// The contents are clipboard texts, so nobody else may read them. Returns 0 or an errno value.
+int writeFileAtomically(int dir, const QString &name, const QByteArray &data,
+                        const std::function<bool()> &beforeRename = nullptr)
+{
+    return AtomicFile::writeAt(dir, name, data, 0600, beforeRename);
+}
+
 QString blobName(const QString &text)
 {
     return QString::fromLatin1(
@@ -48,7 +177,24 @@ bool isBlobName(const QString &name)
     return re.match(name).hasMatch();
 }
 
+// The temporary names writeFileAtomically uses, for a text file or the index.
+bool isTempName(const QString &name, bool text)
+{
+    static const QRegularExpression textTemp(QStringLiteral("^[0-9a-f]{64}\\.txt\\.tmp[0-9]+$"));
+    static const QRegularExpression indexTemp(QStringLiteral("^index\\.json\\.tmp[0-9]+$"));
+    return (text ? textTemp : indexTemp).match(name).hasMatch();
+}
+
 } // namespace
+
+StoreValues StoreValuesOf(const QHash<QString, QString> &values)
+{
+    StoreValues result;
+    result.reserve(values.size());
+    for (auto it = values.cbegin(); it != values.cend(); ++it)
+        result.append({it.key(), it.value()});
+    return result;
+}
 
 // ---- MemoryUserStore
 
@@ -73,7 +219,17 @@ bool MemoryUserStore::SaveSettings(const QString &appName, const QString &sectio
     return true;
 }
 
+StoreValues MemoryUserStore::GetAllSettings(const QString &appName, const QString &section)
+{
+    return StoreValuesOf(sections_.value(sectionId(appName, section)));
+}
+
 // ---- FileUserStore
+
+struct FileUserStore::Folders {
+    Fd section;
+    Fd texts;
+};
 
 FileUserStore::FileUserStore(const QString &root)
     : root_(root.isEmpty() ? QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) : root)
@@ -85,6 +241,43 @@ QString FileUserStore::sectionFolder(const QString &appName, const QString &sect
     return root_ + QLatin1Char('/') + folderName(appName) + QLatin1Char('/') + folderName(section);
 }
 
+void FileUserStore::report(const QString &problem)
+{
+    lastError_ = problem;
+    // A refused file stays refused: say so once, not at every commit.
+    if (reported_.contains(problem))
+        return;
+    reported_.insert(problem);
+    std::fprintf(stderr, "%s: %s\n", qUtf8Printable(QCoreApplication::applicationName()), qUtf8Printable(problem));
+}
+
+bool FileUserStore::openFolders(const QString &appName, const QString &section, bool create, Folders *f)
+{
+    // The root may be a link (a shared ~/.config); below it everything is ours.
+    if (create && !QDir().mkpath(root_)) {
+        report(root_ + QStringLiteral(": cannot be created"));
+        return false;
+    }
+    const Fd root(::open(QFile::encodeName(root_).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!root.valid()) {
+        if (create || errno != ENOENT)
+            report(root_ + QStringLiteral(": ") + errorText(errno));
+        return false;
+    }
+    QString problem;
+    const QString appPath = root_ + QLatin1Char('/') + folderName(appName);
+    const Fd app = openOwnFolder(root.get(), root_, folderName(appName), create, &problem);
+    if (app.valid())
+        f->section = openOwnFolder(app.get(), appPath, folderName(section), create, &problem);
+    if (f->section.valid())
+        f->texts = openOwnFolder(f->section.get(), sectionFolder(appName, section), QLatin1String(BlobFolder), create,
+                                 &problem);
+    if (!problem.isEmpty())
+        report(problem);
+    // Reading goes on without the texts folder: the short values are in the index.
+    return f->section.valid() && (f->texts.valid() || !create);
+}
+
 FileUserStore::Section &FileUserStore::load(const QString &appName, const QString &section)
 {
     const QString id = sectionId(appName, section);
@@ -93,17 +286,25 @@ FileUserStore::Section &FileUserStore::load(const QString &appName, const QStrin
         return *cached;
 
     const QString folder = sectionFolder(appName, section);
+    const QString blobs = folder + QLatin1Char('/') + QLatin1String(BlobFolder);
     Section values;
     QHash<const QChar *, std::pair<QString, QString>> files;
+    Folders f;
     // A writer in another process may remove a text file between our reading the index and
     // the file; reading again then finds the newer index.
-    for (int attempt = 0; attempt < 3; ++attempt) {
+    for (int attempt = 0; attempt < 3 && openFolders(appName, section, false, &f); ++attempt) {
         values.clear();
         files.clear();
-        QFile index(folder + QLatin1Char('/') + QLatin1String(IndexName));
-        if (!index.open(QIODevice::ReadOnly))
+        QByteArray indexBytes;
+        QString problem;
+        const ReadStatus status = readOwnFile(f.section.get(), folder, QLatin1String(IndexName), MaxIndexSize,
+                                              &indexBytes, &problem);
+        if (status == ReadStatus::Refused)
+            report(problem);
+        if (status != ReadStatus::Ok)
             break;
-        const QJsonObject stored = QJsonDocument::fromJson(index.readAll()).object().value(QLatin1String("values")).toObject();
+        const QJsonObject stored = QJsonDocument::fromJson(indexBytes).object().value(QLatin1String("values")).toObject();
+        indexBytes = QByteArray();
         bool complete = true;
         for (auto it = stored.begin(); it != stored.end(); ++it) {
             const QJsonObject entry = it.value().toObject();
@@ -112,17 +313,23 @@ FileUserStore::Section &FileUserStore::load(const QString &appName, const QStrin
                 continue;
             }
             const QString file = entry.value(QLatin1String("file")).toString();
-            QFile blob(folder + QLatin1Char('/') + QLatin1String(BlobFolder) + QLatin1Char('/') + file);
-            if (!isBlobName(file) || !blob.open(QIODevice::ReadOnly)) {
-                complete = false;
+            QByteArray bytes;
+            ReadStatus text = ReadStatus::Missing;
+            if (!isBlobName(file) || !f.texts.valid())
+                text = ReadStatus::Refused; // reading again cannot help
+            else if ((text = readOwnFile(f.texts.get(), blobs, file, MaxTextSize, &bytes, &problem)) == ReadStatus::Refused)
+                report(problem);
+            if (text != ReadStatus::Ok) {
+                complete = text == ReadStatus::Refused; // a refused file will not appear by reading again
                 continue;
             }
-            const QString text = QString::fromUtf8(blob.readAll());
-            values.insert(it.key(), text);
-            files.insert(text.constData(), {text, file});
+            const QString value = QString::fromUtf8(bytes);
+            values.insert(it.key(), value);
+            files.insert(value.constData(), {value, file});
         }
         if (complete)
             break;
+        f = Folders();
     }
     files_.insert(id, files);
     return *cache_.insert(id, values);
@@ -131,9 +338,18 @@ FileUserStore::Section &FileUserStore::load(const QString &appName, const QStrin
 QString FileUserStore::GetSetting(const QString &appName, const QString &section, const QString &key,
                                   const QString &defaultValue)
 {
-    const Section &s = load(appName, section);
-    auto v = s.constFind(key);
-    return v == s.constEnd() ? defaultValue : *v;
+    return load(appName, section).value(key, defaultValue);
+}
+
+StoreValues FileUserStore::GetAllSettings(const QString &appName, const QString &section)
+{
+    return StoreValuesOf(load(appName, section));
+}
+
+bool FileUserStore::fail(const QString &path, int error)
+{
+    report(path + QStringLiteral(": ") + errorText(error));
+    return false;
 }
 
 bool FileUserStore::SaveSettings(const QString &appName, const QString &section, const StoreValues &values)
@@ -142,11 +358,11 @@ bool FileUserStore::SaveSettings(const QString &appName, const QString &section,
     for (const auto &kv : values)
         next.insert(kv.first, kv.second);
 
-    const QString appFolder = root_ + QLatin1Char('/') + folderName(appName);
+    Folders f;
+    if (!openFolders(appName, section, true, &f))
+        return false;
     const QString folder = sectionFolder(appName, section);
     const QString blobs = folder + QLatin1Char('/') + QLatin1String(BlobFolder);
-    if (!QDir().mkpath(root_) || !makeFolder(appFolder) || !makeFolder(folder) || !makeFolder(blobs))
-        return false;
 
     // Long texts first, under names taken from their contents: the old index never refers to
     // a file written now, and a text moving to another key costs nothing.
@@ -167,10 +383,14 @@ bool FileUserStore::SaveSettings(const QString &appName, const QString &section,
                 ? known->second
                 : blobName(it.value());
             files.insert(data, {it.value(), name});
-            const QString path = blobs + QLatin1Char('/') + name;
-            if (!referenced.contains(name) && !QFileInfo::exists(path)) {
-                if (!step("text") || !PrivateFiles::writeAtomically(path, it.value().toUtf8()))
+            struct stat st;
+            const bool present = ::fstatat(f.texts.get(), QFile::encodeName(name).constData(), &st, AT_SYMLINK_NOFOLLOW) == 0
+                && S_ISREG(st.st_mode);
+            if (!referenced.contains(name) && !present) {
+                if (!step("text"))
                     return false;
+                if (const int error = writeFileAtomically(f.texts.get(), name, it.value().toUtf8()))
+                    return fail(blobs + QLatin1Char('/') + name, error);
                 wroteBlob = true;
             }
             referenced.insert(name);
@@ -178,33 +398,48 @@ bool FileUserStore::SaveSettings(const QString &appName, const QString &section,
         }
         stored.insert(it.key(), entry);
     }
-    if (wroteBlob && !syncFolder(blobs))
-        return false;
+    if (wroteBlob && !syncFolder(f.texts.get()))
+        return fail(blobs, errno);
     if (!step("index"))
         return false;
 
     QJsonObject document;
     document.insert(QLatin1String("version"), 1);
     document.insert(QLatin1String("values"), stored);
-    if (!PrivateFiles::writeAtomically(folder + QLatin1Char('/') + QLatin1String(IndexName),
-                             QJsonDocument(document).toJson(QJsonDocument::Compact),
-                             [this] { return step("rename"); }))
-        return false;
-    syncFolder(folder);
+    if (const int error = writeFileAtomically(f.section.get(), QLatin1String(IndexName),
+                                              QJsonDocument(document).toJson(QJsonDocument::Compact),
+                                              [this] { return step("rename"); }))
+        return fail(folder + QLatin1Char('/') + QLatin1String(IndexName), error);
+    syncFolder(f.section.get());
     cache_.insert(sectionId(appName, section), next);
     files_.insert(sectionId(appName, section), files);
 
-    // The new index is in place; texts that only the old one named can go.
+    // The new index is in place; texts that only the old one named can go, and what a process
+    // left that died while writing. Only files of our own naming are ever removed.
     if (!step("cleanup"))
         return true;
-    const QStringList onDisk = QDir(blobs).entryList(QDir::Files | QDir::Hidden);
-    for (const QString &file : onDisk) {
-        if (!referenced.contains(file))
-            QFile::remove(blobs + QLatin1Char('/') + file);
-    }
-    // Left behind by a process that died while writing its index.
-    const QStringList stale = QDir(folder).entryList({QLatin1String(IndexName) + QLatin1String(".tmp*")}, QDir::Files | QDir::Hidden);
-    for (const QString &file : stale)
-        QFile::remove(folder + QLatin1Char('/') + file);
+    removeUnnamed(f.texts.get(), [&](const QString &name) {
+        return (isBlobName(name) && !referenced.contains(name)) || isTempName(name, true);
+    });
+    removeUnnamed(f.section.get(), [](const QString &name) { return isTempName(name, false); });
     return true;
+}
+
+void FileUserStore::removeUnnamed(int dir, const std::function<bool(const QString &)> &removable)
+{
+    const int listFd = ::dup(dir);
+    DIR *listing = listFd >= 0 ? ::fdopendir(listFd) : nullptr;
+    if (!listing) {
+        if (listFd >= 0)
+            ::close(listFd);
+        return;
+    }
+    ::rewinddir(listing);
+    while (const dirent *e = ::readdir(listing)) {
+        const QString name = QFile::decodeName(e->d_name);
+        struct stat st;
+        if (removable(name) && ::fstatat(dir, e->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(st.st_mode))
+            ::unlinkat(dir, e->d_name, 0);
+    }
+    ::closedir(listing);
 }

@@ -75,6 +75,11 @@ bool isFile(const QString &path)
 
 namespace Tool {
 
+bool IsWindowsPath(const QString &path)
+{
+    return isWindowsPath(path);
+}
+
 QString GetParentFolder(const QString &path)
 {
     const Style s{isWindowsPath(path)};

@@ -13,6 +13,8 @@ QString GetExtension(const QString &path);
 QString MakePath(const QString &folder, const QString &name);
 bool IsDriveOnly(const QString &path);
 bool CanOpenFile(const QString &path);
+// A drive letter and ":" or a UNC "\\\\" at the start.
+bool IsWindowsPath(const QString &path);
 QString GetLongPath(const QString &path);
 bool OpenDocument(ShellService &shell, const QString &target);
 QString RemoveQuotes(const QString &text);

@@ -42,6 +42,8 @@ bool QtTrayIconService::NotifyIcon(Operation op, const TrayIconRecord &record)
     m_icon->setIcon(record.icon);
     m_icon->setToolTip(record.tip);
     m_icon->show();
+    if (record.flags & TrayIconRecord::Info)
+        m_icon->showMessage(record.infoTitle, record.info, QSystemTrayIcon::Warning);
     return true;
 }
 

@@ -14,6 +14,10 @@ struct TrayIconRecord {
     quint32 callbackMessage = 0x0200;
     QIcon icon;
     QString tip;
+    // A balloon message, shown when flags has Info (0x10).
+    QString infoTitle;
+    QString info;
+    static constexpr quint32 Info = 0x10;
 };
 
 class TrayIconService

@@ -37,6 +37,17 @@ bool clsSysTray::UpdateTrayIcon(bool modify)
     return m_service.NotifyIcon(modify ? TrayIconService::Modify : TrayIconService::Add, Record());
 }
 
+bool clsSysTray::mShowBalloon(const QString &title, const QString &text)
+{
+    if (!m_target)
+        return false;
+    TrayIconRecord r = Record();
+    r.flags |= TrayIconRecord::Info;
+    r.infoTitle = title;
+    r.info = text;
+    return m_service.NotifyIcon(TrayIconService::Modify, r);
+}
+
 bool clsSysTray::mDeleteIcon()
 {
     // The icon is named by its owner's identity, so it goes even after the window died.

@@ -16,6 +16,8 @@ public:
     ~clsSysTray() override; // removes the icon
 
     bool mDeleteIcon();
+    // Shows a balloon message at the icon.
+    bool mShowBalloon(const QString &title, const QString &text);
 
     QWidget *pTarget() const { return m_target; }
     void setPTarget(QWidget *frmTargetWindow);

@@ -1,3 +1,4 @@
+#include "app/MemoTable.h"
 #include "app/PrintMemo.h"
 #include "platform/Cp932.h"
 
@@ -58,6 +59,44 @@ private Q_SLOTS:
         QCOMPARE(items[1][QStringLiteral("name")].toString(), QStringLiteral("夜"));
         QCOMPARE(groups[1][QStringLiteral("name")].toString(), QStringLiteral("x"));
         QCOMPARE(groups[1][QStringLiteral("items")].toArray()[0][QStringLiteral("name")].toString(), QStringLiteral("y"));
+    }
+
+    // The printed groups are the memo table the program builds, text for text.
+    void matchesTheMemoTable_data()
+    {
+        QTest::addColumn<QByteArray>("cards");
+        QTest::newRow("groups interleaved")
+            << Cp932::encode(QStringLiteral("a\1G1\1one\1b\1G2\1two\1c\1G1\1three\1d\1G2\1four\1e\1G3\1five\1"));
+        QTest::newRow("dates, ＠ titles, no group")
+            << Cp932::encode(QStringLiteral("2024/01/02：日付\1G\1x\1群＠品＠余り\1G\1y\1題\1\1z\1"));
+        QTest::newRow("quotes, backslashes and control characters")
+            << Cp932::encode(QStringLiteral("\"q\"\1g\\h\1tab\there\r\nline\x02\x1f end\1"));
+        QTest::newRow("UTF-8 with a byte-order mark") << QByteArray("\xEF\xBB\xBFt\x01g\x01" "caf\xC3\xA9 \xF0\x9F\x98\x80\x01");
+        QTest::newRow("empty file") << QByteArray();
+        QTest::newRow("no separator at the end") << QByteArray("t\1g\1body");
+    }
+
+    void matchesTheMemoTable()
+    {
+        QFETCH(QByteArray, cards);
+        const Output o = print(cards);
+        QCOMPARE(o.rc, 0);
+        MemoGroups table;
+        NoHistory history;
+        ReadMemoFile(dir_.filePath(QStringLiteral("memo.vlw")), history, table);
+        QJsonParseError error;
+        const QJsonArray groups = QJsonDocument::fromJson(o.out, &error).array();
+        QVERIFY2(error.error == QJsonParseError::NoError, qPrintable(error.errorString()));
+        QCOMPARE(groups.size(), table.size());
+        for (qsizetype g = 0; g < table.size(); ++g) {
+            QCOMPARE(groups[g][QStringLiteral("name")].toString(), table[g].Name);
+            const QJsonArray items = groups[g][QStringLiteral("items")].toArray();
+            QCOMPARE(items.size(), table[g].ItemNames.size());
+            for (qsizetype i = 0; i < items.size(); ++i) {
+                QCOMPARE(items[i][QStringLiteral("name")].toString(), table[g].ItemNames[i]);
+                QCOMPARE(items[i][QStringLiteral("text")].toString(), table[g].ItemTexts[i]);
+            }
+        }
     }
 
     void groupLimitWarnsAndStillPrints()

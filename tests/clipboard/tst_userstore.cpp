@@ -1,5 +1,6 @@
 // The on-disk per-user store: round trips, file modes, and commits that die half-way.
 #include "platform/UserStore.h"
+#include "platform/UserStoreQueue.h"
 
 #include <QtTest>
 
@@ -84,6 +85,8 @@ private Q_SLOTS:
     void killedWriterLeavesWholeGeneration();
     void defaultRootIsXdgConfigHome();
     void strayIndexEntryIsIgnored();
+    void queuedFailureIsReportedOnceAndWrittenLater();
+    void queuedChangesReachTheDiskInOrder();
 
 private:
     QTemporaryDir dir_;
@@ -280,6 +283,81 @@ void TestUserStore::strayIndexEntryIsIgnored()
     FileUserStore store(root_);
     QCOMPARE(store.GetSetting(App, Section, key(0)), QStringLiteral("ok"));
     QCOMPARE(store.GetSetting(App, Section, key(1), QStringLiteral("-")), QStringLiteral("-"));
+}
+
+// Commits as a slow disk would, recording each value it is given for one key.
+class SlowDisk : public MemoryUserStore
+{
+public:
+    QStringList seen;
+    bool SaveSettings(const QString &appName, const QString &section, const StoreValues &values) override
+    {
+        QThread::msleep(5);
+        for (const auto &kv : values) {
+            if (kv.first == key(0))
+                seen.append(kv.second);
+        }
+        return MemoryUserStore::SaveSettings(appName, section, values);
+    }
+};
+
+void TestUserStore::queuedFailureIsReportedOnceAndWrittenLater()
+{
+    MemoryUserStore disk;
+    QueuedUserStore store(disk, std::chrono::milliseconds(50));
+    QStringList reports;
+    store.setSaveFailedReport([&](const QString &problem) { reports.append(problem); });
+
+    QVERIFY(store.SaveSetting(App, Section, key(0), QStringLiteral("a")));
+    QVERIFY(store.flush());
+    QCOMPARE(disk.GetSetting(App, Section, key(0)), QStringLiteral("a"));
+
+    disk.failCommits = true; // the disk is full
+    for (const QString &value : {QStringLiteral("b"), QStringLiteral("c")})
+        QVERIFY(store.SaveSetting(App, Section, key(0), value));
+    QVERIFY(store.SaveSetting(App, Section, key(1), QStringLiteral("other")));
+    QVERIFY(!store.flush());
+    QTest::qWait(300); // several retries fail meanwhile
+    QCOMPARE(reports.size(), 1);
+    // The program goes on with what it was told.
+    QCOMPARE(store.GetSetting(App, Section, key(0)), QStringLiteral("c"));
+    QCOMPARE(disk.GetSetting(App, Section, key(0)), QStringLiteral("a"));
+    QVERIFY(store.pendingChanges() > 0);
+
+    disk.failCommits = false; // room again
+    QTRY_COMPARE(store.pendingChanges(), 0);
+    QCOMPARE(disk.GetSetting(App, Section, key(0)), QStringLiteral("c"));
+    QCOMPARE(disk.GetSetting(App, Section, key(1)), QStringLiteral("other"));
+    QCOMPARE(reports.size(), 1);
+
+    disk.failCommits = true; // a new run of failures is reported again
+    QVERIFY(store.SaveSetting(App, Section, key(0), QStringLiteral("d")));
+    QTRY_COMPARE(reports.size(), 2);
+    disk.failCommits = false;
+    QVERIFY(store.flush());
+}
+
+void TestUserStore::queuedChangesReachTheDiskInOrder()
+{
+    SlowDisk disk;
+    const int changes = 100;
+    {
+        QueuedUserStore store(disk);
+        for (int i = 1; i <= changes; ++i) {
+            QVERIFY(store.SaveSettings(App, Section, {{key(0), QString::number(i)}, {key(i), QStringLiteral("x")}}));
+            QCOMPARE(store.GetSetting(App, Section, key(0)), QString::number(i));
+        }
+        QVERIFY(store.flush());
+        // Changes that came while the disk was busy went out together.
+        QVERIFY2(store.commitCount() < changes / 2, qPrintable(QString::number(store.commitCount())));
+    }
+    // Never an older state after a newer one, and the last one is on the disk.
+    QVERIFY(!disk.seen.isEmpty());
+    for (int i = 1; i < disk.seen.size(); ++i)
+        QVERIFY2(disk.seen[i].toInt() > disk.seen[i - 1].toInt(), qPrintable(disk.seen.join(u' ')));
+    QCOMPARE(disk.seen.last(), QString::number(changes));
+    for (int i = 1; i <= changes; ++i)
+        QCOMPARE(disk.GetSetting(App, Section, key(i)), QStringLiteral("x"));
 }
 
 int main(int argc, char **argv)

@@ -1,7 +1,8 @@
 // Another program that owns the clipboard with a text and, unless told otherwise, the hint
 // that password managers put beside a secret. It prints "owner" once it holds the clipboard
-// and stays its owner until its standard input closes or reads "quit".
-//   secret_owner TEXT [--hint VALUE | --no-hint]
+// and stays its owner until its standard input closes or reads "quit". With --hang it never
+// answers a request for the clipboard's contents: a hung owner.
+//   secret_owner TEXT [--hint VALUE | --no-hint] [--hang]
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QMimeData>
@@ -20,8 +21,11 @@ int main(int argc, char **argv)
     }
     QByteArray hint = "secret";
     bool withHint = true;
+    bool hang = false;
     for (int i = 1; i < args.size(); ++i) {
-        if (args[i] == QLatin1String("--no-hint"))
+        if (args[i] == QLatin1String("--hang"))
+            hang = true;
+        else if (args[i] == QLatin1String("--no-hint"))
             withHint = false;
         else if (args[i] == QLatin1String("--hint") && i + 1 < args.size())
             hint = args[++i].toUtf8();
@@ -38,6 +42,14 @@ int main(int argc, char **argv)
     }
     std::printf("owner\n");
     std::fflush(stdout);
+    if (hang) {
+        // No event loop: requests for the contents wait in the queue for ever.
+        char buffer[256];
+        ssize_t n;
+        while ((n = ::read(STDIN_FILENO, buffer, sizeof buffer)) > 0 && !QByteArray(buffer, int(n)).contains("quit")) {
+        }
+        return 0;
+    }
 
     QSocketNotifier input(STDIN_FILENO, QSocketNotifier::Read);
     QObject::connect(&input, &QSocketNotifier::activated, &app, [&] {

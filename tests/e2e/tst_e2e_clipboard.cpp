@@ -2,6 +2,7 @@
 // secret) take the clipboard while a copy of the built Quillbox watches it.
 #include "QuillboxSandbox.h"
 
+#include <QElapsedTimer>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QTest>
@@ -224,6 +225,39 @@ private Q_SLOTS:
         toggleHistoryWithMenu();
         box_->quitAndWait(p);
         QCOMPARE(box_->setting(QStringLiteral("ClipEnable")), QStringLiteral("False"));
+    }
+
+    void listsAnswerWhileOwnerHangs()
+    {
+        QProcess *p = startAndWait();
+        QVERIFY(p);
+        QProcess *owner = box_->startProcess(QStringLiteral(SECRET_OWNER), {QStringLiteral("stuck"), QStringLiteral("--no-hint"),
+                                                                           QStringLiteral("--hang")});
+        QTRY_VERIFY_WITH_TIMEOUT(owner->canReadLine(), 10000);
+        QCOMPARE(owner->readLine().trimmed(), QByteArray("owner"));
+        QTest::qWait(200); // the change has reached Quillbox, which now waits for the owner
+
+        // The hot key shows the lists, and letters copy an item, each within a second.
+        QElapsedTimer clock;
+        clock.start();
+        QCOMPARE(box_->quillbox({QStringLiteral("--hotkey"), QStringLiteral("PopUp")}), 0);
+        QVERIFY2(clock.elapsed() < 1000, qPrintable(QString::number(clock.elapsed())));
+        QVERIFY(box_->windowVisible());
+        QTest::qWait(200);
+        clock.restart();
+        keys({QStringLiteral("c"), QStringLiteral("a")}, 50);
+        QString copied;
+        while (clock.elapsed() < 3000 && (copied = clipboardText()) != QStringLiteral("おはようございます"))
+            QTest::qWait(20);
+        QCOMPARE(copied, QStringLiteral("おはようございます"));
+        QVERIFY2(clock.elapsed() < 1000, qPrintable(QString::number(clock.elapsed())));
+
+        // The hung owner's change was given up; later changes are recorded again.
+        owner->write("quit\n");
+        QVERIFY(owner->waitForFinished(5000));
+        copyByOther(QStringLiteral("after the hang"));
+        QTRY_COMPARE(history(), QStringList{"after the hang"});
+        box_->quitAndWait(p);
     }
 
     void changeSurvivesSigkill()
