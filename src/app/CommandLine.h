@@ -12,4 +12,5 @@ struct CommandLine {
 CommandLine ParseCommandLine(int argc, const char *const *argv);
 // "major.minor.revision" of this build, and the caption "Quillbox with VLM Ver.x.y.z".
 QString VersionText();
+QString ProductName(); // "Quillbox with VLM"
 QString MainFormCaption();

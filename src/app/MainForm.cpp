@@ -2,6 +2,8 @@
 
 #include "app/AppIcon.h"
 #include "app/ListRules.h"
+#include "lookup/DicLoader.h"
+#include "lookup/frmWebSearch.h"
 #include "util/Tool.h"
 
 #include <QAction>
@@ -47,6 +49,7 @@ MainForm::MainForm(const AppPaths &paths, const AppServices &services, QWidget *
     connectClipboardCommands();
     connectHotKeyCommands();
     connectOptionCommands();
+    connectLookupCommands();
     setWindowIcon(AppIcon());
     resize(DesignWidth, DesignHeight);
     baseHeight_ = DesignHeight;

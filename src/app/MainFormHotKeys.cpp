@@ -74,7 +74,13 @@ void MainForm::clsHotKey_HotKey(const QString &key, unsigned long timestamp)
         PopUpClock();
     else if (key == QStringLiteral("PopUpHistory"))
         PopUpHistory();
-    // The calculator, dictionary and web-search windows answer their keys once they exist.
+    else if (key == QStringLiteral("PopUpWebSearch"))
+        PopUpWebSearch(timestamp);
+    else if (key == QStringLiteral("PopUpDic"))
+        MenuDicOpenOnly_Click(timestamp);
+    else if (key == QStringLiteral("PopUpTV"))
+        MenuDicTV_Click(timestamp);
+    // The calculator answers its key once it exists.
 }
 
 bool MainForm::RunHotKeyAction(const QString &name, unsigned long timestamp)

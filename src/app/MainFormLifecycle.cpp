@@ -256,6 +256,7 @@ void MainForm::shutdown()
     StopClipMonitor();
     TmrCloseTimer_Timer();
     storePlacement();
+    UnloadLookupWindows();
     iniData.iniSaverSameFilename();
     ReleaseHotKeysAndTray();
     shutDown_ = true;

@@ -21,6 +21,8 @@ namespace {
 
 int runResident(int argc, char **argv, const CommandLine &cmd)
 {
+    // The dictionary windows' browser, loaded later, needs contexts shared from the start.
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quillbox"));
     QApplication::setQuitOnLastWindowClosed(false);
