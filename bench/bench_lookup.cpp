@@ -147,7 +147,6 @@ double openAndLoad(DicPlugin &plugin)
 // One run in this process; prints "first second base one five closed processes".
 int inProcessRun(int argc, char **argv, const QString &pluginFolder)
 {
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
     PageServer server;
     const QString base = QStringLiteral("http://127.0.0.1:%1/dic?q=").arg(server.serverPort());

@@ -21,8 +21,6 @@ namespace {
 
 int runResident(int argc, char **argv, const CommandLine &cmd)
 {
-    // The dictionary windows' browser, loaded later, needs contexts shared from the start.
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quillbox"));
     QApplication::setQuitOnLastWindowClosed(false);
@@ -42,7 +40,9 @@ int runResident(int argc, char **argv, const CommandLine &cmd)
     MainForm form(paths, desktop.services());
     QObject::connect(&form, &MainForm::shutdownFinished, &app, [&] {
         instance.stopListening();
-        QCoreApplication::quit();
+        // Not quit(): that asks every window to close again and gives up when one refuses;
+        // the shutdown has already done all there is to do.
+        QCoreApplication::exit(0);
     });
 
     SignalBridge signals_;

@@ -1,10 +1,15 @@
 // The plugin object: opens dictionary windows for the program that loaded it.
 #include "lookup/dic/frmDic.h"
 
+#include <QCoreApplication>
 #include <QList>
 #include <QObject>
+#include <QOpenGLContext>
 #include <QPointer>
 #include <unistd.h>
+
+// Exported by QtGui: sets the context every later context shares with.
+void qt_gl_set_global_share_context(QOpenGLContext *context);
 
 class DicWindows : public QObject, public DicPlugin
 {
@@ -18,6 +23,13 @@ public:
         // The browser's sandbox cannot work for root; everyone else keeps it.
         if (::geteuid() == 0)
             qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+        // The browser draws with contexts shared through a global one. Made here rather than at
+        // start-up, so the program does not start the GL driver before the first window.
+        if (!QOpenGLContext::globalShareContext()) {
+            auto *context = new QOpenGLContext(QCoreApplication::instance());
+            if (context->create())
+                qt_gl_set_global_share_context(context);
+        }
     }
 
     DicWindow *openWindow() override
