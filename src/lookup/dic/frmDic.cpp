@@ -22,7 +22,7 @@ namespace {
 const QString StoreApp = QStringLiteral("Fennecs SoftWares");
 constexpr int TwipsPerPixel = 15;
 // Design size of a new window, in pixels.
-constexpr int DesignWidth = 640, DesignHeight = 520;
+constexpr int DesignWidth = 760, DesignHeight = 560;
 
 } // namespace
 
