@@ -195,6 +195,7 @@ private:
     void connectLookupCommands();
     LookupSettings lookupSettings();
     QString clipboardKeyword() const;
+    void copySelectionFirst(); // when "MenuDicAutoCopy" is checked
     void bringForward(QWidget *window, unsigned long timestamp);
     DicPlugin *dicPlugin(); // loaded on first use; nullptr after telling the user why not
     void UnloadLookupWindows();

@@ -11,6 +11,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QMessageBox>
 
 void MainForm::connectLookupCommands()
@@ -46,6 +47,20 @@ void MainForm::bringForward(QWidget *window, unsigned long timestamp)
         window->activateWindow();
 }
 
+void MainForm::copySelectionFirst()
+{
+    // A word selected in any program is looked up with one hot key.
+    if (!MenuDicAutoCopy->isChecked() || !services_.copyFromFocused)
+        return;
+    const QString before = clipboardKeyword();
+    if (!services_.copyFromFocused())
+        return;
+    QElapsedTimer waited;
+    waited.start();
+    while (waited.elapsed() < 300 && clipboardKeyword() == before)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+}
+
 DicPlugin *MainForm::dicPlugin()
 {
     if (!dicLoader_)
@@ -76,6 +91,7 @@ void MainForm::MenuDicOpen_Click(int index, unsigned long timestamp)
 {
     if (afterCopyHides())
         hide();
+    copySelectionFirst();
     const QString keyword = clipboardKeyword();
     if (keyword.isEmpty())
         return;
@@ -91,6 +107,7 @@ void MainForm::MenuDicOpenOnly_Click(unsigned long timestamp)
 {
     if (afterCopyHides())
         hide();
+    copySelectionFirst();
     if (DicPlugin *plugin = dicPlugin())
         bringForward(plugin->openWindow()->widget(), timestamp);
 }

@@ -192,21 +192,39 @@ bool X11SyntheticInput::paste()
         pump(5);
     }
 
-    const KeyCode ctrl = XKeysymToKeycode(dpy, XK_Control_L);
-    const KeyCode v = XKeysymToKeycode(dpy, XK_v);
-    if (!ctrl || !v)
+    if (!sendControlChord(XK_v))
         return false;
-    {
-        x11::X11ErrorTrap trap(dpy);
-        // Alt of a hot key or Shift of Shift+Enter would turn Ctrl+V into another command.
-        releaseHeldModifiers();
-        XTestFakeKeyEvent(dpy, ctrl, True, CurrentTime);
-        XTestFakeKeyEvent(dpy, v, True, CurrentTime);
-        XTestFakeKeyEvent(dpy, v, False, CurrentTime);
-        XTestFakeKeyEvent(dpy, ctrl, False, CurrentTime);
-    }
     pump(m_settleMs);
     return back;
+}
+
+bool X11SyntheticInput::sendControlChord(unsigned long keysym)
+{
+    Display *dpy = display();
+    const KeyCode ctrl = XKeysymToKeycode(dpy, XK_Control_L);
+    const KeyCode key = XKeysymToKeycode(dpy, keysym);
+    if (!ctrl || !key)
+        return false;
+    x11::X11ErrorTrap trap(dpy);
+    // Alt of a hot key or Shift of Shift+Enter would turn the chord into another command.
+    releaseHeldModifiers();
+    XTestFakeKeyEvent(dpy, ctrl, True, CurrentTime);
+    XTestFakeKeyEvent(dpy, key, True, CurrentTime);
+    XTestFakeKeyEvent(dpy, key, False, CurrentTime);
+    XTestFakeKeyEvent(dpy, ctrl, False, CurrentTime);
+    XFlush(dpy);
+    return true;
+}
+
+bool X11SyntheticInput::copyFromFocused()
+{
+    Display *dpy = display();
+    if (!dpy)
+        return false;
+    const Window focus = focusedWindow();
+    if (!focus || isOwnWindow(dpy, focus))
+        return false;
+    return sendControlChord(XK_c);
 }
 
 void X11SyntheticInput::mouseButton(int button, bool press)

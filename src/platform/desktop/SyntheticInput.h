@@ -18,6 +18,9 @@ public:
     // when there is no display or the remembered window never got the focus back (the
     // keys then go to whatever has it).
     virtual bool paste() = 0;
+    // Releases the modifiers the user still holds and sends Ctrl+C to the window that has the
+    // focus, unless it is one of ours. False when nothing was sent.
+    virtual bool copyFromFocused() = 0;
     // Logical buttons: 1 left, 2 middle, 3 right; at the pointer's position.
     virtual void mouseButton(int button, bool press) = 0;
     virtual void moveBy(int dx, int dy) = 0;
@@ -31,6 +34,7 @@ public:
     bool isAvailable() const;
     void rememberFocus() override;
     bool paste() override;
+    bool copyFromFocused() override;
     void mouseButton(int button, bool press) override;
     void moveBy(int dx, int dy) override;
 
@@ -43,6 +47,8 @@ public:
 private:
     bool focusIsBack() const;
     void releaseHeldModifiers();
+    // Ctrl plus the key, after releasing held modifiers; false when the keys are unknown.
+    bool sendControlChord(unsigned long keysym);
 
     unsigned long m_focus = 0;  // the focus window when our window was shown
     unsigned long m_active = 0; // its top-level, as the window manager named it
@@ -56,6 +62,7 @@ class RecordingSyntheticInput : public SyntheticInput
 public:
     void rememberFocus() override { calls << QStringLiteral("remember"); }
     bool paste() override { calls << QStringLiteral("paste"); return pasteResult; }
+    bool copyFromFocused() override { calls << QStringLiteral("copy"); return pasteResult; }
     void mouseButton(int button, bool press) override
     {
         calls << QStringLiteral("button %1 %2").arg(button).arg(press ? QStringLiteral("down") : QStringLiteral("up"));
