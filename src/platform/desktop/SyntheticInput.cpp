@@ -224,6 +224,17 @@ bool X11SyntheticInput::copyFromFocused()
     const Window focus = focusedWindow();
     if (!focus || isOwnWindow(dpy, focus))
         return false;
+    // While the hot key's own key is down, its grab sends every key to us, Ctrl+C included.
+    char keys[32];
+    XQueryKeymap(dpy, keys);
+    {
+        x11::X11ErrorTrap trap(dpy);
+        for (int code = 8; code < 256; ++code) {
+            if (keys[code / 8] & (1 << (code % 8)))
+                XTestFakeKeyEvent(dpy, code, False, CurrentTime);
+        }
+        XSync(dpy, False);
+    }
     return sendControlChord(XK_c);
 }
 
