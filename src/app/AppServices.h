@@ -18,6 +18,8 @@ struct AppServices {
     std::function<void()> rememberFocus;
     // After our window hid: gives the focus back to the remembered window and pastes.
     std::function<void()> pasteIntoPrevious;
+    // Ctrl+C to the focused window unless it is ours; false when nothing was sent.
+    std::function<bool()> copyFromFocused;
     // A left press and release at the pointer, by synthetic input.
     std::function<void()> clickLeftAtPointer;
     // Brings our window to the front with the timestamp of the event that asked for it.

@@ -46,9 +46,14 @@ QString VersionText()
     return QStringLiteral("%1.%2.%3").arg(QB_VERSION_MAJOR).arg(QB_VERSION_MINOR).arg(QB_VERSION_REVISION);
 }
 
+QString ProductName()
+{
+    return QStringLiteral("Quillbox with VLM");
+}
+
 QString MainFormCaption()
 {
-    return QStringLiteral("Quillbox with VLM Ver.") + VersionText();
+    return ProductName() + QStringLiteral(" Ver.") + VersionText();
 }
 
 CommandLine ParseCommandLine(int argc, const char *const *argv)

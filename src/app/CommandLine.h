@@ -17,4 +17,5 @@ CommandLine ParseCommandLine(int argc, const char *const *argv);
 QString UsageText();
 // "major.minor.revision" of this build, and the caption "Quillbox with VLM Ver.x.y.z".
 QString VersionText();
+QString ProductName(); // "Quillbox with VLM"
 QString MainFormCaption();

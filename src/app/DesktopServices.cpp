@@ -32,6 +32,7 @@ AppServices DesktopServices::services() const
     s.setClipboardText = &ClipboardWatcher::WriteText;
     s.rememberFocus = [] { defaultSyntheticInput().rememberFocus(); };
     s.pasteIntoPrevious = [] { defaultSyntheticInput().paste(); };
+    s.copyFromFocused = [] { return defaultSyntheticInput().copyFromFocused(); };
     s.clickLeftAtPointer = [] {
         clsMouse mouse;
         mouse.LeftDown();

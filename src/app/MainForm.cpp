@@ -3,6 +3,8 @@
 #include "platform/AppIds.h"
 #include "platform/desktop/ProgramIcon.h"
 #include "app/ListRules.h"
+#include "lookup/DicLoader.h"
+#include "lookup/frmWebSearch.h"
 #include "util/Tool.h"
 
 #include <QAction>
@@ -48,6 +50,7 @@ MainForm::MainForm(const AppPaths &paths, const AppServices &services, QWidget *
     connectClipboardCommands();
     connectHotKeyCommands();
     connectOptionCommands();
+    connectLookupCommands();
     setWindowIcon(ProgramIcon(AppIds::quillbox()));
     resize(DesignWidth, DesignHeight);
     baseHeight_ = DesignHeight;

@@ -19,6 +19,10 @@
 #include <QWidget>
 #include <memory>
 
+class DicLoader;
+class DicPlugin;
+class frmWebSearch;
+struct LookupSettings;
 class QAction;
 class QEventLoop;
 class QLabel;
@@ -95,6 +99,14 @@ public:
     // The calculator bar, opened with the first line of the clipboard.
     void MenuCalc_Click(unsigned long timestamp = 0);
     frmCalc *calcWindow() const { return calc_.get(); }
+    // Dictionary and web-search windows; the time stamp is that of the click or hot key.
+    void MenuDicOpen_Click(int index, unsigned long timestamp = 0);
+    void MenuDicOpenOnly_Click(unsigned long timestamp = 0);
+    void MenuDicTV_Click(unsigned long timestamp = 0);
+    void MenuDicAutoCopy_Click();
+    void MenuWebSearch_Click(int index, unsigned long timestamp = 0);
+    void PopUpWebSearch(unsigned long timestamp = 0);
+    frmWebSearch *webSearchWindow(); // created on first use
 
     iniMente iniData;
     ::MemoGroups MemoGroups;
@@ -197,6 +209,13 @@ private:
     void PopUpHistory();
     bool afterCopyHides() const;
     bool startEditorProgram(const QStringList &args, QString *error);
+    void connectLookupCommands();
+    LookupSettings lookupSettings();
+    QString clipboardKeyword() const;
+    void copySelectionFirst(); // when "MenuDicAutoCopy" is checked
+    void bringForward(QWidget *window, unsigned long timestamp);
+    DicPlugin *dicPlugin(); // loaded on first use; nullptr after telling the user why not
+    void UnloadLookupWindows();
 
     AppPaths paths_;
     AppServices services_;
@@ -226,4 +245,6 @@ private:
     iniMente recentMemoList_;   // "RecentVLW.ini" in the program's folder
     iniMente recentEditorList_; // the editor's "Recent.ini"
     MemoFileWatch memoWatch_;   // the check timer's two stamps
+    std::unique_ptr<frmWebSearch> webSearch_;
+    std::unique_ptr<DicLoader> dicLoader_;
 };

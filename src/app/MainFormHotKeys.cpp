@@ -78,7 +78,12 @@ void MainForm::clsHotKey_HotKey(const QString &key, unsigned long timestamp)
         PopUpHistory();
     else if (key == QStringLiteral("PopUpCalc"))
         MenuCalc_Click(timestamp);
-    // The dictionary and web-search windows answer their keys once they exist.
+    else if (key == QStringLiteral("PopUpWebSearch"))
+        PopUpWebSearch(timestamp);
+    else if (key == QStringLiteral("PopUpDic"))
+        MenuDicOpenOnly_Click(timestamp);
+    else if (key == QStringLiteral("PopUpTV"))
+        MenuDicTV_Click(timestamp);
 }
 
 bool MainForm::RunHotKeyAction(const QString &name, unsigned long timestamp)

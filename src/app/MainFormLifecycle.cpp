@@ -258,6 +258,7 @@ void MainForm::shutdown()
     StopClipMonitor();
     TmrCloseTimer_Timer();
     storePlacement();
+    UnloadLookupWindows();
     UnloadCalcWindow();
     iniData.iniSaverSameFilename();
     ReleaseHotKeysAndTray();

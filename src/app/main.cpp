@@ -93,7 +93,9 @@ int runResident(int argc, char **argv, const CommandLine &cmd)
     });
     QObject::connect(&form, &MainForm::shutdownFinished, &app, [&] {
         instance.stopListening();
-        QCoreApplication::quit();
+        // Not quit(): that asks every window to close again and gives up when one refuses;
+        // the shutdown has already done all there is to do.
+        QCoreApplication::exit(0);
     });
 
     SignalBridge signals_;

@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTest>
 
 namespace e2e {
@@ -138,6 +139,9 @@ void PasteTarget::stop()
 QuillboxSandbox::QuillboxSandbox()
 {
     if (!dir_.isValid() || !QFile::copy(QStringLiteral(QUILLBOX_EXE), exe()))
+        return;
+    // The dictionary windows' plugin is found beside the executable.
+    if (!QFile::copy(QStringLiteral(QUILLBOX_DIC_PLUGIN), path(QFileInfo(QStringLiteral(QUILLBOX_DIC_PLUGIN)).fileName())))
         return;
     // Private, as a real XDG_RUNTIME_DIR is: the instance lock and socket live there.
     valid_ = QDir(dir_.path()).mkpath(QStringLiteral("run"))

@@ -15,6 +15,7 @@ for f in bin/Quillbox bin/Tapscope bin/QuillboxCards share/applications/org.fenn
          share/icons/hicolor/48x48/apps/org.fennecs.Quillbox.png share/doc/quillbox/copyright; do
   [ -e "$tmp/prefix/$f" ] || fail "not installed: $f"
 done
+find "$tmp/prefix" -name quillbox_dic.so | grep -q . || fail "the dictionary plugin is not installed"
 desktop-file-validate "$tmp"/prefix/share/applications/*.desktop || fail "desktop-file-validate"
 appstreamcli validate --no-net "$tmp"/prefix/share/metainfo/*.xml || fail "appstreamcli validate"
 
@@ -50,7 +51,8 @@ for f in ./usr/bin/Quillbox ./usr/bin/Tapscope ./usr/bin/QuillboxCards ./usr/sha
   grep -q " $f\$" <<<"$contents" || fail "not in the package: $f"
 done
 depends=$(dpkg-deb -f "$deb" Depends)
-for d in libqt6widgets6 libx11-6 qt6-qpa-plugins; do
+grep -q '/quillbox_dic.so$' <<<"$contents" || fail "the dictionary plugin is not in the package"
+for d in libqt6widgets6 libqt6webenginewidgets6 libx11-6 qt6-qpa-plugins libqt6webenginecore6-bin; do
   grep -q "$d" <<<"$depends" || fail "Depends lacks $d: $depends"
 done
 dpkg-deb -x "$deb" "$tmp/unpacked"

@@ -303,17 +303,48 @@ bool X11SyntheticInput::paste()
         QClipboard *clipboard = QGuiApplication::clipboard();
         clipboard->setText(clipboard->text(QClipboard::Clipboard), QClipboard::Selection);
     }
-    {
-        x11::X11ErrorTrap trap(dpy);
-        // Alt of a hot key or Shift of Shift+Enter would turn Ctrl+V into another command.
-        releaseHeldModifiers();
-        for (KeyCode code : codes)
-            XTestFakeKeyEvent(dpy, code, True, CurrentTime);
-        for (auto it = codes.crbegin(); it != codes.crend(); ++it)
-            XTestFakeKeyEvent(dpy, *it, False, CurrentTime);
-    }
+    sendChord(codes);
     pump(m_settleMs);
     return back;
+}
+
+void X11SyntheticInput::sendChord(const QList<unsigned char> &keycodes)
+{
+    Display *dpy = display();
+    x11::X11ErrorTrap trap(dpy);
+    // Alt of a hot key or Shift of Shift+Enter would turn the chord into another command.
+    releaseHeldModifiers();
+    for (KeyCode code : keycodes)
+        XTestFakeKeyEvent(dpy, code, True, CurrentTime);
+    for (auto it = keycodes.crbegin(); it != keycodes.crend(); ++it)
+        XTestFakeKeyEvent(dpy, *it, False, CurrentTime);
+    XFlush(dpy);
+}
+
+bool X11SyntheticInput::copyFromFocused()
+{
+    Display *dpy = display();
+    if (!dpy)
+        return false;
+    const Window focus = focusedWindow();
+    if (!focus || isOwnWindow(dpy, focus))
+        return false;
+    // While the hot key's own key is down, its grab sends every key to us, Ctrl+C included.
+    char keys[32];
+    XQueryKeymap(dpy, keys);
+    {
+        x11::X11ErrorTrap trap(dpy);
+        for (int code = 8; code < 256; ++code) {
+            if (keys[code / 8] & (1 << (code % 8)))
+                XTestFakeKeyEvent(dpy, code, False, CurrentTime);
+        }
+        XSync(dpy, False);
+    }
+    const QList<KeyCode> copy = keycodesFor(dpy, {QStringLiteral("ctrl"), QStringLiteral("c")});
+    if (copy.isEmpty())
+        return false;
+    sendChord(copy);
+    return true;
 }
 
 void X11SyntheticInput::mouseButton(int button, bool press)

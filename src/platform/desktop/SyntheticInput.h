@@ -22,6 +22,9 @@ public:
     // when there is no display or the remembered window never got the focus back (the
     // keys then go to whatever has it).
     virtual bool paste() = 0;
+    // Releases the modifiers the user still holds and sends Ctrl+C to the window that has the
+    // focus, unless it is one of ours. False when nothing was sent.
+    virtual bool copyFromFocused() = 0;
     // Logical buttons: 1 left, 2 middle, 3 right; at the pointer's position.
     virtual void mouseButton(int button, bool press) = 0;
     virtual void moveBy(int dx, int dy) = 0;
@@ -35,6 +38,7 @@ public:
     bool isAvailable() const;
     void rememberFocus() override;
     bool paste() override;
+    bool copyFromFocused() override;
     void mouseButton(int button, bool press) override;
     void moveBy(int dx, int dy) override;
 
@@ -54,6 +58,8 @@ private:
     // True when the remembered window got the focus back in time.
     bool waitForFocus();
     void releaseHeldModifiers();
+    // Presses the keys in order and releases them in reverse, after releasing held modifiers.
+    void sendChord(const QList<unsigned char> &keycodes);
 
     unsigned long m_focus = 0;  // the focus window when our window was shown
     unsigned long m_active = 0; // its top-level, as the window manager named it
@@ -68,6 +74,7 @@ class RecordingSyntheticInput : public SyntheticInput
 public:
     void rememberFocus() override { calls << QStringLiteral("remember"); }
     bool paste() override { calls << QStringLiteral("paste"); return pasteResult; }
+    bool copyFromFocused() override { calls << QStringLiteral("copy"); return pasteResult; }
     void mouseButton(int button, bool press) override
     {
         calls << QStringLiteral("button %1 %2").arg(button).arg(press ? QStringLiteral("down") : QStringLiteral("up"));
