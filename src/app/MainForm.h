@@ -147,6 +147,7 @@ private:
     void showPreviewFor(int group, int item);
     void showWindowRemembering();
     void writeClipboard(const QString &text);
+    void endReplacementInput();
     void afterCopy();
     bool Form_KeyPress(QKeyEvent *event);
     bool listKeyPress(QListWidget *list, QKeyEvent *event);

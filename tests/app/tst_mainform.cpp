@@ -202,16 +202,25 @@ private Q_SLOTS:
         QVERIFY(f.TxtPreview->isVisible());
     }
 
-    void partialChangeCopyReplacesEveryPlaceholder()
+    void partialChangeCopy_data()
     {
-        MainForm &f = start({QStringLiteral("CopyMode = 1"), QStringLiteral("PreviewCloseTime = 3000")});
+        QTest::addColumn<QString>("closeTime");
+        QTest::addColumn<bool>("previewAfter");
+        QTest::newRow("preview closes after the copy") << "3000" << false;
+        QTest::newRow("preview stays open") << "0" << true;
+    }
+    void partialChangeCopy()
+    {
+        QFETCH(QString, closeTime);
+        QFETCH(bool, previewAfter);
+        MainForm &f = start({QStringLiteral("CopyMode = 1"), QStringLiteral("PreviewCloseTime = ") + closeTime});
         f.LstGroupName->setFocus();
         QTest::keyClick(f.LstGroupName, Qt::Key_A);
         QTimer::singleShot(100, this, [&f] {
             QVERIFY(f.txtReplace->isVisible());
+            QVERIFY(f.txtReplace->hasFocus());
             QVERIFY(!f.LstGroupName->isEnabled());
             QVERIFY(!f.LstItemName->isEnabled());
-            QTest::keyClick(f.txtReplace, Qt::Key_Escape); // does not cancel
             QTest::keyClicks(f.txtReplace, QStringLiteral("Tanaka"));
             QTest::keyClick(f.txtReplace, Qt::Key_Return);
         });
@@ -219,12 +228,13 @@ private Q_SLOTS:
         QCOMPARE(rec_.clipboard, QStringList{QStringLiteral("Dear Tanaka, thank you. Tanaka")});
         QVERIFY(!f.txtReplace->isVisible());
         QVERIFY(f.LstItemName->isEnabled());
-        QVERIFY(!f.TxtPreview->isVisible()); // closed right after the copy
-        QVERIFY(f.isVisible());              // after-copy mode 0
+        QCOMPARE(f.TxtPreview->isVisible(), previewAfter);
+        QVERIFY(f.isVisible()); // after-copy mode 0
 
-        // An item without a placeholder is copied as is, once.
-        f.LstItemName->setCurrentRow(0);
-        f.MenuCopy_Click(1);
+        // The keyboard is back on the item list: the next letter chooses an item. It has no
+        // placeholder, so it is copied as is, once.
+        QVERIFY(f.LstItemName->hasFocus());
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_A);
         QCOMPARE(rec_.clipboard.size(), 2);
         QCOMPARE(rec_.clipboard.last(), QStringLiteral("おはようございます"));
     }
@@ -244,6 +254,7 @@ private Q_SLOTS:
         f.MenuCopy_Click(1);
         QVERIFY(rec_.clipboard.isEmpty());
         QVERIFY(f.LstGroupName->isEnabled());
+        QVERIFY(f.LstGroupName->hasFocus()); // the item list was emptied by the reload
     }
 
     void afterCopyModes_data()
