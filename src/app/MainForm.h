@@ -152,10 +152,15 @@ private:
     bool Form_KeyPress(QKeyEvent *event);
     bool listKeyPress(QListWidget *list, QKeyEvent *event);
     void LstItemName_MouseDown(Qt::MouseButton button);
-    void openContextMenuAtPointer();
+    void openContextMenuFromKeyboard();
+    QPoint keyboardMenuPosition() const;
+    // Moves the window, and if need be shortens its lists, to keep it inside its screen.
+    void keepOnScreen();
+    static void FillList(QListWidget *list, const QStringList &names);
     void enableCopyEntries();
     void setControlColors();
     void storePlacement();
+    QRect onScreens(const QRect &frame) const;
     void restorePlacement();
     int frameExtraHeight() const;
     QMargins frameMargins() const;

@@ -98,7 +98,7 @@ void MainForm::PopUpMenu()
     const bool wasVisible = isVisible();
     showWindowRemembering();
     MenuExit->setEnabled(false);
-    MenuRightClick->exec(QCursor::pos());
+    MenuRightClick->exec(wasVisible ? keyboardMenuPosition() : QCursor::pos());
     MenuExit->setEnabled(true);
     if (!wasVisible && !exitRequested_)
         hide();

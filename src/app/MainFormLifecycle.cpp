@@ -2,6 +2,7 @@
 
 #include "app/CommandLine.h"
 #include "app/ListRules.h"
+#include "app/ScreenFit.h"
 #include "app/SettingsDefaults.h"
 #include "util/Tool.h"
 #include "platform/desktop/DispFormTop.h"
@@ -10,6 +11,10 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QEventLoop>
+#include <QGuiApplication>
+#include <QLineEdit>
+#include <QScreen>
+#include <QWindow>
 #include <QListWidget>
 #include <QMenu>
 #include <QPlainTextEdit>
@@ -17,6 +22,8 @@
 #include <QTimer>
 
 namespace {
+
+constexpr int AssumedTitleHeight = 24; // until the window manager has framed the window
 
 // Settings colours hold red in the low byte.
 QColor colorFromSetting(const QString &value, bool *ok)
@@ -145,10 +152,22 @@ void MainForm::restorePlacement()
     const double w = iniData.GetiniValue(QStringLiteral("BootupWidth")).toDouble(&ok[3]);
     if (!(ok[0] && ok[1] && ok[2] && ok[3]) || h <= 0 || w <= 0)
         return;
-    pendingOuterGeometry_ = QRect(qRound(l / 15), qRound(t / 15), qRound(w / 15), qRound(h / 15));
+    pendingOuterGeometry_ = onScreens(QRect(qRound(l / 15), qRound(t / 15), qRound(w / 15), qRound(h / 15)));
     move(pendingOuterGeometry_.topLeft());
     resize(pendingOuterGeometry_.size());
     applyPendingPlacement();
+}
+
+QRect MainForm::onScreens(const QRect &frame) const
+{
+    // A placement from a larger or since-removed screen comes back within reach.
+    const QList<QScreen *> screens = QGuiApplication::screens();
+    QVector<QRect> available;
+    for (const QScreen *s : screens)
+        available.append(s->availableGeometry());
+    const int top = frameMargins().top();
+    return FitOnScreens(frame, top > 0 ? top : AssumedTitleHeight, available,
+                        int(screens.indexOf(QGuiApplication::primaryScreen())));
 }
 
 void MainForm::storePlacement()
@@ -165,14 +184,19 @@ void MainForm::storePlacement()
 
 void MainForm::MenuReloadItem_Click()
 {
+    // No group stays chosen; a list that had the keyboard hands it to the group list, so the
+    // next letter picks a group instead of acting on the emptied item list.
+    const bool listHadFocus = focusWidget() == LstGroupName || focusWidget() == LstItemName;
     LstGroupName->clear();
     LstItemName->clear();
     ReadMemoFile(iniData.GetiniValue(QStringLiteral("TXTFile")), *clipHistory_, MemoGroups);
-    QStringList labels;
-    labels.reserve(MemoGroups.size());
-    for (int i = 0; i < MemoGroups.size(); ++i)
-        labels.append(ListLabel(i, MemoGroups[i].Name));
-    LstGroupName->addItems(labels);
+    QStringList names;
+    names.reserve(MemoGroups.size());
+    for (const MemoGroup &group : MemoGroups)
+        names.append(group.Name);
+    FillList(LstGroupName, names);
+    if (listHadFocus)
+        LstGroupName->setFocus();
 }
 
 void MainForm::MenuDefaultCopyMode_Click(int index)
@@ -195,6 +219,13 @@ void MainForm::showWindowRemembering()
 {
     if (!isVisible() && services_.rememberFocus)
         services_.rememberFocus();
+    // Shown again, the window stays where the user left it: a window without an explicit
+    // position would be placed anew by the window manager.
+    if (isHidden() && windowHandle() && !pendingOuterGeometry_.isValid())
+        windowHandle()->setPosition(windowHandle()->position());
+    // Late answers of the window manager may have resized the hidden window.
+    if (isHidden() && baseHeight_ > 0)
+        setClientHeight(baseHeight_ + (TxtPreview->isHidden() ? 0 : previewHeight_));
     show();
 }
 
@@ -206,7 +237,11 @@ void MainForm::PopUpLists(unsigned long timestamp)
         services_.activateWindow(this, timestamp);
     else
         activateWindow();
-    LstGroupName->setFocus();
+    // Ctrl+W and the hot key during the "%1" input bring that input back.
+    if (!txtReplace->isHidden())
+        txtReplace->setFocus();
+    else
+        LstGroupName->setFocus();
 }
 
 void MainForm::closeEvent(QCloseEvent *event)

@@ -1,5 +1,6 @@
 // The main window on a real X server, with the desktop replaced by recording fakes.
 #include "app/MainForm.h"
+#include "app/ScreenFit.h"
 #include "platform/Cp932.h"
 
 #include <QAction>
@@ -11,6 +12,7 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QPlainTextEdit>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -143,6 +145,93 @@ private Q_SLOTS:
         QVERIFY(!f.isVisible());
     }
 
+    void groupLetterLeavesNothingChosen()
+    {
+        QByteArray cards;
+        for (int i = 0; i < 40; ++i)
+            cards += card(QStringLiteral("件%1").arg(i), QStringLiteral("多い"), QStringLiteral("本文%1").arg(i));
+        cards += card(QStringLiteral("とても長い題名") + QString(60, u'長'), QStringLiteral("長い"), QStringLiteral("x"));
+        for (int i = 0; i < 40; ++i)
+            cards += card(QStringLiteral("他%1").arg(i), QStringLiteral("他"), QStringLiteral("他の本文%1").arg(i));
+        writeFile(QStringLiteral("QuillboxData.vlw"), cards);
+        MainForm &f = start();
+        f.LstGroupName->setFocus();
+        QTest::keyClick(f.LstGroupName, Qt::Key_C);
+        QTRY_VERIFY(f.LstItemName->hasFocus());
+        f.LstItemName->scrollToBottom();
+        QTest::keyClick(f.LstItemName, Qt::Key_Escape);
+        QTest::keyClick(f.LstGroupName, Qt::Key_A); // another group starts at its top
+        QTRY_VERIFY(f.LstItemName->hasFocus());
+        QCOMPARE(f.LstItemName->currentRow(), -1);
+        QCOMPARE(f.LstItemName->verticalScrollBar()->value(), 0);
+        QTest::keyClick(f.LstItemName, Qt::Key_Return); // nothing selected: nothing copied
+        QVERIFY(rec_.clipboard.isEmpty());
+        QTest::keyClick(f.LstItemName, Qt::Key_Down);
+        QCOMPARE(MainForm::ListIndex(f.LstItemName), 0);
+        QTest::keyClick(f.LstItemName, Qt::Key_Return);
+        QCOMPARE(rec_.clipboard, QStringList{QStringLiteral("本文0")});
+
+        // A label longer than the list ends inside it and shows whole as the row's tip.
+        QTest::keyClick(f.LstItemName, Qt::Key_Escape);
+        QTest::keyClick(f.LstGroupName, Qt::Key_B);
+        QListWidgetItem *item = f.LstItemName->item(0);
+        QCOMPARE(item->toolTip(), QStringLiteral("A :とても長い題名") + QString(60, u'長'));
+        QVERIFY(f.LstItemName->visualItemRect(item).right() <= f.LstItemName->viewport()->width());
+    }
+
+    void reloadHandsTheKeyboardToTheGroups()
+    {
+        MainForm &f = start();
+        f.LstGroupName->setFocus();
+        QTest::keyClick(f.LstGroupName, Qt::Key_A);
+        QTRY_VERIFY(f.LstItemName->hasFocus());
+        f.MenuReloadItem_Click();
+        QCOMPARE(MainForm::ListIndex(f.LstGroupName), -1);
+        QVERIFY(f.LstGroupName->hasFocus());
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_C);
+        QCOMPARE(MainForm::ListIndex(f.LstGroupName), 2);
+    }
+
+    void hidingAfterCopiesKeepsTheHeight()
+    {
+        MainForm &f = start({QStringLiteral("MinimizeAfterCopy = 1"), QStringLiteral("PreviewCloseTime = 3000")});
+        QTest::qWait(200);
+        const int before = f.frameGeometry().height();
+        for (int i = 0; i < 6; ++i) {
+            f.PopUpLists();
+            QTRY_VERIFY(f.isVisible());
+            QTest::keyClick(f.LstGroupName, Qt::Key_A);
+            QTest::keyClick(f.LstItemName, i % 2 ? Qt::Key_A : Qt::Key_B);
+            QVERIFY(!f.isVisible());
+            QTest::qWait(100); // the window manager's late answers arrive meanwhile
+        }
+        f.PopUpLists();
+        QTest::qWait(200);
+        QCOMPARE(f.frameGeometry().height(), before);
+        QCOMPARE(rec_.clipboard.size(), 6);
+    }
+
+    void screenFit_data()
+    {
+        QTest::addColumn<QRect>("frame");
+        QTest::addColumn<QRect>("expected");
+        const QRect small(0, 0, 1024, 768);
+        QTest::newRow("on the screen stays") << QRect(100, 100, 480, 340) << QRect(100, 100, 480, 340);
+        QTest::newRow("title bar partly off") << QRect(800, 100, 440, 340) << QRect(584, 100, 440, 340);
+        QTest::newRow("from a wide screen") << QRect(2000, 900, 480, 340) << QRect(544, 428, 480, 340);
+        QTest::newRow("title bar above the top") << QRect(100, -10, 480, 340) << QRect(100, 0, 480, 340);
+        QTest::newRow("larger than the screen") << QRect(-50, 10, 1500, 2000) << small;
+        QTest::newRow("mostly below the bottom") << QRect(10, 700, 480, 340) << QRect(10, 428, 480, 340);
+    }
+    void screenFit()
+    {
+        QFETCH(QRect, frame);
+        QFETCH(QRect, expected);
+        QCOMPARE(FitOnScreens(frame, 24, {QRect(0, 0, 1024, 768)}, 0), expected);
+        // A second screen to the left holds nothing of it, so the answer stays the same.
+        QCOMPARE(FitOnScreens(frame, 24, {QRect(-1280, 0, 1280, 1024), QRect(0, 0, 1024, 768)}, 1), expected);
+    }
+
     void escapeStepsBackThenHides()
     {
         MainForm &f = start();
@@ -206,26 +295,33 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("closeTime");
         QTest::addColumn<bool>("previewAfter");
-        QTest::newRow("preview closes after the copy") << "3000" << false;
-        QTest::newRow("preview stays open") << "0" << true;
+        QTest::addColumn<bool>("cancel");
+        QTest::newRow("preview closes after the copy") << "3000" << false << false;
+        QTest::newRow("preview stays open") << "0" << true << false;
+        QTest::newRow("Esc copies nothing") << "0" << true << true;
     }
     void partialChangeCopy()
     {
         QFETCH(QString, closeTime);
         QFETCH(bool, previewAfter);
-        MainForm &f = start({QStringLiteral("CopyMode = 1"), QStringLiteral("PreviewCloseTime = ") + closeTime});
+        QFETCH(bool, cancel);
+        MainForm &f = start({QStringLiteral("CopyMode = 1"), QStringLiteral("PreviewCloseTime = ") + closeTime,
+                             QStringLiteral("MinimizeAfterCopy = 2")});
+        f.MenuMinimize_Click(0); // the window stays; a cancelled input must not paste either
         f.LstGroupName->setFocus();
         QTest::keyClick(f.LstGroupName, Qt::Key_A);
-        QTimer::singleShot(100, this, [&f] {
+        QTimer::singleShot(100, this, [&f, cancel] {
             QVERIFY(f.txtReplace->isVisible());
             QVERIFY(f.txtReplace->hasFocus());
+            QVERIFY(!f.txtReplace->placeholderText().isEmpty());
             QVERIFY(!f.LstGroupName->isEnabled());
             QVERIFY(!f.LstItemName->isEnabled());
             QTest::keyClicks(f.txtReplace, QStringLiteral("Tanaka"));
-            QTest::keyClick(f.txtReplace, Qt::Key_Return);
+            QTest::keyClick(f.txtReplace, cancel ? Qt::Key_Escape : Qt::Key_Return);
         });
         QTest::keyClick(f.LstItemName, Qt::Key_B);
-        QCOMPARE(rec_.clipboard, QStringList{QStringLiteral("Dear Tanaka, thank you. Tanaka")});
+        const QStringList copied = cancel ? QStringList() : QStringList{QStringLiteral("Dear Tanaka, thank you. Tanaka")};
+        QCOMPARE(rec_.clipboard, copied);
         QVERIFY(!f.txtReplace->isVisible());
         QVERIFY(f.LstItemName->isEnabled());
         QCOMPARE(f.TxtPreview->isVisible(), previewAfter);
@@ -235,8 +331,8 @@ private Q_SLOTS:
         // placeholder, so it is copied as is, once.
         QVERIFY(f.LstItemName->hasFocus());
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_A);
-        QCOMPARE(rec_.clipboard.size(), 2);
-        QCOMPARE(rec_.clipboard.last(), QStringLiteral("おはようございます"));
+        QCOMPARE(rec_.clipboard, copied + QStringList{QStringLiteral("おはようございます")});
+        QCOMPARE(rec_.pastes, 0);
     }
 
     void reloadDuringWaitLeavesClipboardAlone()
