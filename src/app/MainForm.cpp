@@ -496,7 +496,14 @@ void MainForm::enableCopyEntries()
 
 void MainForm::dragEnterEvent(QDragEnterEvent *event)
 {
-    if (event->mimeData()->hasUrls()) {
+    dragMoveEvent(event);
+}
+
+void MainForm::dragMoveEvent(QDragMoveEvent *event)
+{
+    // Only a file the drop can open: a dragged web link would show the copy cursor for nothing.
+    const QList<QUrl> urls = event->mimeData()->urls();
+    if (!urls.isEmpty() && urls.first().isLocalFile()) {
         event->setDropAction(Qt::CopyAction);
         event->accept();
     } else {
@@ -504,14 +511,10 @@ void MainForm::dragEnterEvent(QDragEnterEvent *event)
     }
 }
 
-void MainForm::dragMoveEvent(QDragMoveEvent *event)
+void MainForm::PlainMessage(QWidget *parent, const QString &text)
 {
-    if (event->mimeData()->hasUrls()) {
-        event->setDropAction(Qt::CopyAction);
-        event->accept();
-    } else {
-        event->ignore();
-    }
+    QMessageBox box(QMessageBox::NoIcon, QCoreApplication::applicationName(), text, QMessageBox::Ok, parent);
+    box.exec();
 }
 
 bool MainForm::SwitchMemoFile(const QString &path)

@@ -161,6 +161,9 @@ private:
     void setControlColors();
     void storePlacement();
     QRect onScreens(const QRect &frame) const;
+    bool alwaysOnTopSetting() const;
+    // A message box with the OK button only and no icon.
+    static void PlainMessage(QWidget *parent, const QString &text);
     void restorePlacement();
     int frameExtraHeight() const;
     QMargins frameMargins() const;

@@ -11,6 +11,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QEventLoop>
+#include <QFontDatabase>
 #include <QGuiApplication>
 #include <QLineEdit>
 #include <QScreen>
@@ -21,6 +22,9 @@
 #include <QThread>
 #include <QTimer>
 
+#include <cmath>
+#include <optional>
+
 namespace {
 
 constexpr int AssumedTitleHeight = 24; // until the window manager has framed the window
@@ -30,11 +34,6 @@ QColor colorFromSetting(const QString &value, bool *ok)
 {
     const qint64 v = value.trimmed().toLongLong(ok);
     return QColor(int(v & 0xFF), int((v >> 8) & 0xFF), int((v >> 16) & 0xFF));
-}
-
-bool isTrue(const QString &value)
-{
-    return value.compare(QStringLiteral("True"), Qt::CaseInsensitive) == 0;
 }
 
 } // namespace
@@ -102,7 +101,8 @@ void MainForm::ApplySettings()
     for (QWidget *w : {static_cast<QWidget *>(LstGroupName), static_cast<QWidget *>(LstItemName),
                        static_cast<QWidget *>(TxtPreview)}) {
         QFont f = w->font();
-        if (!fontName.isEmpty())
+        // A font that is not installed would be replaced by some other family: keep the design font.
+        if (!fontName.isEmpty() && QFontDatabase::hasFamily(fontName))
             f.setFamily(fontName);
         bool sizeOk = false;
         const double size = fontSize.toDouble(&sizeOk);
@@ -111,48 +111,67 @@ void MainForm::ApplySettings()
         w->setFont(f);
     }
 
-    const QString copyMode = iniData.GetiniValue(QStringLiteral("CopyMode"), qint64(0));
-    if (copyMode == QStringLiteral("0") || copyMode == QStringLiteral("1")) {
-        MenuDefaultCopyMode_Click(copyMode.toInt());
+    // Numbers compare as numbers: "1 " and "01" are 1.
+    const auto copyMode = iniMente::NumberValue(iniData.GetiniValue(QStringLiteral("CopyMode"), qint64(0)));
+    if (copyMode == 0 || copyMode == 1) {
+        MenuDefaultCopyMode_Click(int(*copyMode));
     } else {
         MenuDefaultCopyMode_Click(0);
         iniData.SetiniValue(QStringLiteral("CopyMode"), qint64(0));
     }
 
-    const QString after = iniData.GetiniValue(QStringLiteral("MinimizeAfterCopy"), qint64(0));
-    if (after == QStringLiteral("0") || after == QStringLiteral("1") || after == QStringLiteral("2")) {
-        MenuMinimize_Click(after.toInt());
+    const auto after = iniMente::NumberValue(iniData.GetiniValue(QStringLiteral("MinimizeAfterCopy"), qint64(0)));
+    if (after == 0 || after == 1 || after == 2) {
+        MenuMinimize_Click(int(*after));
     } else {
         iniData.SetiniValue(QStringLiteral("MinimizeAfterCopy"), qint64(0));
         for (QAction *item : MenuMinimize)
             item->setChecked(false);
     }
 
-    const bool onTop = iniData.GetiniValue(QStringLiteral("AlwayonTop")) == QStringLiteral("1");
+    const bool onTop = alwaysOnTopSetting();
     MenuAlwaysOnTop->setChecked(onTop);
     SetFormTop(this, onTop ? 1 : 0);
 
-    MenuDicAutoCopy->setChecked(isTrue(iniData.GetiniValue(QStringLiteral("MenuDicAutoCopy"), false)));
+    MenuDicAutoCopy->setChecked(iniData.GetiniBool(QStringLiteral("MenuDicAutoCopy"), false));
     restorePlacement();
-    MenuClipEnable->setChecked(isTrue(iniData.GetiniValue(QStringLiteral("ClipEnable"), true)));
-    MenuClipBeepEnable->setChecked(isTrue(iniData.GetiniValue(QStringLiteral("ClipBoardBeep"), true)));
+    // The same reader as the history itself, so the tick always shows what the history does.
+    MenuClipEnable->setChecked(iniData.GetiniBool(QStringLiteral("ClipEnable"), true));
+    MenuClipBeepEnable->setChecked(iniData.GetiniBool(QStringLiteral("ClipBoardBeep"), true));
+}
+
+bool MainForm::alwaysOnTopSetting() const
+{
+    return iniMente::NumberValue(iniData.GetiniValue(QStringLiteral("AlwayonTop"))) == 1;
 }
 
 // ---- Placement (stored in twips, 15 per pixel, of the outer frame) ---------------------
 
 void MainForm::restorePlacement()
 {
-    const QString top = iniData.GetiniValue(QStringLiteral("BootupTop"));
-    if (top.isEmpty())
+    if (iniData.GetiniValue(QStringLiteral("BootupTop")).isEmpty())
         return;
-    bool ok[4] = {};
-    const double t = top.toDouble(&ok[0]);
-    const double l = iniData.GetiniValue(QStringLiteral("BootupLeft")).toDouble(&ok[1]);
-    const double h = iniData.GetiniValue(QStringLiteral("BootupHeight")).toDouble(&ok[2]);
-    const double w = iniData.GetiniValue(QStringLiteral("BootupWidth")).toDouble(&ok[3]);
-    if (!(ok[0] && ok[1] && ok[2] && ok[3]) || h <= 0 || w <= 0)
+    // Each value that is a number applies on its own; the others keep the design placement.
+    const auto pixels = [this](const char *key) -> std::optional<int> {
+        bool ok = false;
+        const double twips = iniData.GetiniValue(QString::fromLatin1(key)).trimmed().toDouble(&ok);
+        if (!ok || !std::isfinite(twips) || qAbs(twips) > 15.0 * 1e6)
+            return std::nullopt;
+        return qRound(twips / 15);
+    };
+    QRect frame = frameGeometry();
+    bool any = false;
+    if (const auto t = pixels("BootupTop"); t && (any = true))
+        frame.moveTop(*t);
+    if (const auto l = pixels("BootupLeft"); l && (any = true))
+        frame.moveLeft(*l);
+    if (const auto h = pixels("BootupHeight"); h && *h > 0 && (any = true))
+        frame.setHeight(*h);
+    if (const auto w = pixels("BootupWidth"); w && *w > 0 && (any = true))
+        frame.setWidth(*w);
+    if (!any)
         return;
-    pendingOuterGeometry_ = onScreens(QRect(qRound(l / 15), qRound(t / 15), qRound(w / 15), qRound(h / 15)));
+    pendingOuterGeometry_ = onScreens(frame);
     move(pendingOuterGeometry_.topLeft());
     resize(pendingOuterGeometry_.size());
     applyPendingPlacement();

@@ -5,12 +5,15 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDragEnterEvent>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
 #include <QMessageBox>
+#include <QMimeData>
+#include <QUrl>
 #include <QPlainTextEdit>
 #include <QScrollBar>
 #include <QSignalSpy>
@@ -123,6 +126,86 @@ private Q_SLOTS:
         QVERIFY(!f.MenuClipEnable->isChecked());
         QVERIFY(f.MenuClipBeepEnable->isChecked());
         QVERIFY(!f.MenuDicAutoCopy->isChecked());
+    }
+
+    void startupReadsSettings_data()
+    {
+        QTest::addColumn<QStringList>("lines");
+        QTest::addColumn<int>("copyMode");
+        QTest::addColumn<int>("after"); // -1: no entry ticked
+        QTest::addColumn<bool>("onTop");
+        QTest::addColumn<bool>("clip");
+        QTest::addColumn<bool>("beep");
+        QTest::addColumn<QString>("family"); // empty: the design font
+        QTest::newRow("numbers with blanks")
+            << QStringList{"CopyMode = 1 ", "MinimizeAfterCopy = 01", "AlwayonTop = 1 "} << 1 << 1 << true << false
+            << true << "";
+        QTest::newRow("numbers out of range") << QStringList{"CopyMode = 7", "MinimizeAfterCopy = 5", "AlwayonTop = 2"}
+                                              << 0 << -1 << false << false << true << "";
+        QTest::newRow("truth values as numbers") << QStringList{"ClipEnable = 1", "ClipBoardBeep = 0"} << 0 << 0
+                                                 << false << true << false << "";
+        QTest::newRow("truth values in any case") << QStringList{"ClipEnable = TRUE ", "ClipBoardBeep = false"} << 0
+                                                  << 0 << false << true << false << "";
+        QTest::newRow("installed font") << QStringList{"FontName = DejaVu Sans"} << 0 << 0 << false << false << true
+                                        << "DejaVu Sans";
+        QTest::newRow("font not installed") << QStringList{"FontName = NoSuchFont"} << 0 << 0 << false << false
+                                            << true << "";
+    }
+    void startupReadsSettings()
+    {
+        QFETCH(QStringList, lines);
+        QFETCH(int, copyMode);
+        QFETCH(int, after);
+        QFETCH(bool, onTop);
+        QFETCH(bool, clip);
+        QFETCH(bool, beep);
+        QFETCH(QString, family);
+        MainForm &f = start(lines);
+        for (int i = 0; i < f.MenuDefaultCopyMode.size(); ++i)
+            QCOMPARE(f.MenuDefaultCopyMode[i]->isChecked(), i == copyMode);
+        for (int i = 0; i < f.MenuMinimize.size(); ++i)
+            QCOMPARE(f.MenuMinimize[i]->isChecked(), i == after);
+        QCOMPARE(f.MenuAlwaysOnTop->isChecked(), onTop);
+        QCOMPARE(f.windowFlags().testFlag(Qt::WindowStaysOnTopHint), onTop);
+        QCOMPARE(f.MenuClipEnable->isChecked(), clip);
+        QCOMPARE(f.MenuClipBeepEnable->isChecked(), beep);
+        QCOMPARE(f.LstGroupName->font().family(), family.isEmpty() ? f.font().family() : family);
+        QCOMPARE(f.TxtPreview->font().family(), f.LstGroupName->font().family());
+    }
+
+    void placementValuesApplyOneByOne()
+    {
+        MainForm &f = start({QStringLiteral("BootupTop = abc"), QStringLiteral("BootupLeft = 1500"),
+                             QStringLiteral("BootupHeight = 6000"), QStringLiteral("BootupWidth = wide")});
+        QTRY_COMPARE(f.frameGeometry().x(), 100);
+        QTRY_COMPARE(f.frameGeometry().height(), 400);
+        QCOMPARE(f.frameGeometry().width(), 480); // the design width
+    }
+
+    void dragOffersOnlyFiles_data()
+    {
+        QTest::addColumn<QList<QUrl>>("urls");
+        QTest::addColumn<bool>("accepted");
+        QTest::newRow("local file") << QList<QUrl>{QUrl::fromLocalFile(QStringLiteral("/tmp/x.vlw"))} << true;
+        QTest::newRow("web link") << QList<QUrl>{QUrl(QStringLiteral("https://example.com/x.vlw"))} << false;
+        QTest::newRow("no list") << QList<QUrl>() << false;
+    }
+    void dragOffersOnlyFiles()
+    {
+        QFETCH(QList<QUrl>, urls);
+        QFETCH(bool, accepted);
+        MainForm &f = start();
+        QMimeData mime;
+        if (!urls.isEmpty())
+            mime.setUrls(urls);
+        else
+            mime.setText(QStringLiteral("text"));
+        QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(&f, &enter);
+        QCOMPARE(enter.isAccepted(), accepted);
+        QDragMoveEvent move(QPoint(20, 20), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(&f, &move);
+        QCOMPARE(move.isAccepted(), accepted);
     }
 
     void lettersPickGroupThenItemAndCopy()
@@ -457,10 +540,14 @@ private Q_SLOTS:
     {
         MainForm &f = start();
         QVERIFY(!f.MenuAlwaysOnTop->isChecked());
+        QTest::qWait(200);
+        const QRect before = f.frameGeometry();
         f.MenuAlwaysOnTop->trigger();
         QCOMPARE(f.iniData.GetiniValue(QStringLiteral("AlwayonTop")), QStringLiteral("1"));
         QVERIFY(f.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
         QVERIFY(f.isVisible());
+        QTest::qWait(300);
+        QCOMPARE(f.frameGeometry(), before); // neither moved nor resized
         f.MenuAlwaysOnTop->trigger();
         QCOMPARE(f.iniData.GetiniValue(QStringLiteral("AlwayonTop")), QStringLiteral("0"));
         QVERIFY(!f.windowFlags().testFlag(Qt::WindowStaysOnTopHint));

@@ -204,6 +204,32 @@ private Q_SLOTS:
         box_->quitAndWait(p);
     }
 
+    void alwaysOnTopOpensAtTheDesignPlace()
+    {
+        QStringList design;
+        QRect designShown;
+        for (const char *onTop : {"0", "1"}) {
+            QVERIFY(box_->writeSettings({QStringLiteral("AlwayonTop = ") + QLatin1String(onTop)}));
+            QProcess *p = box_->start();
+            const QString window = box_->waitForWindow();
+            QVERIFY(!window.isEmpty());
+            QTest::qWait(500);
+            const QRect shown = geometry(window);
+            QVERIFY(screenRect().contains(shown));
+            QVERIFY(shown.top() > 0); // the title bar above it is on the screen too
+            box_->quitAndWait(p);
+            const QStringList stored{box_->setting(QStringLiteral("BootupTop")), box_->setting(QStringLiteral("BootupLeft")),
+                                     box_->setting(QStringLiteral("BootupHeight")), box_->setting(QStringLiteral("BootupWidth"))};
+            if (design.isEmpty()) {
+                design = stored;
+                designShown = shown;
+            } else {
+                QCOMPARE(shown, designShown);
+                QCOMPARE(stored, design);
+            }
+        }
+    }
+
     void sigtermStoresPlacementAndHotkeyBringsWindowBack()
     {
         QProcess *p = box_->start();
