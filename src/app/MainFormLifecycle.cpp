@@ -13,7 +13,6 @@
 #include <QEventLoop>
 #include <QFontDatabase>
 #include <QGuiApplication>
-#include <QLineEdit>
 #include <QScreen>
 #include <QWindow>
 #include <QListWidget>
@@ -256,11 +255,7 @@ void MainForm::PopUpLists(unsigned long timestamp)
         services_.activateWindow(this, timestamp);
     else
         activateWindow();
-    // Ctrl+W and the hot key during the "%1" input bring that input back.
-    if (!txtReplace->isHidden())
-        txtReplace->setFocus();
-    else
-        LstGroupName->setFocus();
+    LstGroupName->setFocus(); // disabled during the "%1" input, which then keeps the keyboard
 }
 
 void MainForm::closeEvent(QCloseEvent *event)
