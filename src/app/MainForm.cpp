@@ -5,6 +5,7 @@
 #include "app/ListRules.h"
 #include "lookup/DicLoader.h"
 #include "lookup/frmWebSearch.h"
+#include "app/ScreenFit.h"
 #include "util/Tool.h"
 
 #include <QAction>
@@ -22,6 +23,8 @@
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPlainTextEdit>
+#include <QScreen>
+#include <QStyledItemDelegate>
 #include <QTimer>
 #include <QUrl>
 #include <QWindow>
@@ -33,6 +36,19 @@ constexpr int DesignHeight = 340; // 5100 twips, also the fall-back base height
 constexpr int CloseButtonWidth = 18;
 constexpr int CloseButtonHeight = 60;
 constexpr int SyntheticClickWaitMs = 200;
+
+// Rows only as wide as the list: a longer label then ends in "…" instead of running out of view.
+class ListWidthDelegate : public QStyledItemDelegate
+{
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override
+    {
+        QSize size = QStyledItemDelegate::sizeHint(option, index);
+        size.setWidth(1);
+        return size;
+    }
+};
 } // namespace
 
 MainForm::MainForm(const AppPaths &paths, const AppServices &services, QWidget *parent)
@@ -75,6 +91,9 @@ void MainForm::buildControls()
     for (QListWidget *list : {LstGroupName, LstItemName}) {
         list->setSelectionMode(QAbstractItemView::SingleSelection);
         list->setContextMenuPolicy(Qt::NoContextMenu);
+        list->setItemDelegate(new ListWidthDelegate(list));
+        list->setTextElideMode(Qt::ElideRight);
+        list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
         list->installEventFilter(this);
         list->viewport()->installEventFilter(this);
     }
@@ -108,6 +127,7 @@ void MainForm::buildControls()
 
     txtReplace = new QLineEdit(this);
     txtReplace->setObjectName(QStringLiteral("txtReplace"));
+    txtReplace->setPlaceholderText(QStringLiteral("「%1」に入れる文字 — Enter でコピー、Esc で中止"));
     txtReplace->hide();
     txtReplace->installEventFilter(this);
 
@@ -136,13 +156,20 @@ void MainForm::LstGroupName_Click()
     const int g = ListIndex(LstGroupName);
     if (g < 0 || g >= MemoGroups.size())
         return;
-    LstItemName->clear();
-    const QStringList &names = MemoGroups[g].ItemNames;
-    QStringList labels;
-    labels.reserve(names.size());
-    for (int i = 0; i < names.size(); ++i)
-        labels.append(ListLabel(i, names[i]));
-    LstItemName->addItems(labels);
+    FillList(LstItemName, MemoGroups[g].ItemNames);
+}
+
+void MainForm::FillList(QListWidget *list, const QStringList &names)
+{
+    list->clear();
+    for (int i = 0; i < names.size(); ++i) {
+        auto *item = new QListWidgetItem(ListLabel(i, names[i]), list);
+        item->setToolTip(item->text()); // the whole label, also where the row cuts it
+    }
+    // Nothing current either: the first arrow key selects the first line, and Enter copies
+    // only what the list shows selected.
+    list->setCurrentIndex(QModelIndex());
+    list->scrollToTop();
 }
 
 void MainForm::LstItemName_Click()
@@ -166,6 +193,7 @@ void MainForm::showPreviewFor(int g, int j)
         return;
     TxtPreview->show();
     setClientHeight(baseHeight_ + previewHeight_);
+    keepOnScreen();
     if (!closeTime.isEmpty()) {
         // A value that is no number never auto-closes.
         TmrCloseTimer->setInterval(int(qMin<qint64>(t, std::numeric_limits<int>::max())));
@@ -174,6 +202,21 @@ void MainForm::showPreviewFor(int g, int j)
             TmrCloseTimer->start();
     }
     BtnClosePreview->show();
+}
+
+void MainForm::keepOnScreen()
+{
+    const QScreen *s = screen();
+    if (!s)
+        return;
+    const QRect frame = frameGeometry();
+    const QRect fit = KeepInside(frame, s->availableGeometry());
+    if (fit == frame)
+        return;
+    // Moved up as far as it goes; what is still too tall comes off the lists.
+    if (fit.height() < frame.height())
+        setClientHeight(height() - (frame.height() - fit.height()));
+    move(fit.topLeft());
 }
 
 void MainForm::LstItemName_DblClick()
@@ -258,11 +301,15 @@ void MainForm::moveEvent(QMoveEvent *event)
 
 void MainForm::Form_Resize()
 {
-    const bool preview = TxtPreview->isVisible();
+    // Whether the preview is open, also while the window is hidden.
+    const bool preview = !TxtPreview->isHidden();
     const double W = width();
     const int H = height() - (preview ? previewHeight_ : 0);
 
-    baseHeight_ = H;
+    // The window manager answers late: sizes that reach a hidden window are echoes of earlier
+    // requests, not the user's, and must not become the base height.
+    if (!isHidden())
+        baseHeight_ = H;
 
     const int bw = BtnClosePreview->width();
     const double column = 0.45 * W;
@@ -292,14 +339,14 @@ bool MainForm::Form_KeyPress(QKeyEvent *event)
         hide();
         return true;
     }
-    if (enter && txtReplace->isVisible()) {
-        replacementDone_ = true;
+    if ((enter || event->key() == Qt::Key_Escape) && txtReplace->isVisible()) {
+        replacementDone_ = enter; // Esc cancels: nothing is copied or pasted
         if (replaceLoop_)
             replaceLoop_->quit();
         return true;
     }
     if (event->key() == Qt::Key_Space && !txtReplace->isVisible()) {
-        openContextMenuAtPointer();
+        openContextMenuFromKeyboard();
         return true;
     }
     return false;
@@ -369,6 +416,13 @@ bool MainForm::eventFilter(QObject *watched, QEvent *event)
             w->setPalette(p);
             if (in && watched == TxtPreview)
                 TmrCloseTimer->stop();
+            // A list taking the focus would make its first line current without selecting
+            // it: the arrows would then skip that line. Keep "nothing chosen" as it is.
+            auto *list = qobject_cast<QListWidget *>(w);
+            if (in && list && !list->currentIndex().isValid()) {
+                list->viewport()->update();
+                return true;
+            }
         }
         break;
     case QEvent::MouseButtonPress: {
@@ -421,10 +475,25 @@ void MainForm::LstItemName_MouseDown(Qt::MouseButton button)
         MenuRightClick->exec(QCursor::pos());
 }
 
-void MainForm::openContextMenuAtPointer()
+void MainForm::openContextMenuFromKeyboard()
 {
     enableCopyEntries();
-    MenuRightClick->exec(QCursor::pos());
+    MenuRightClick->exec(keyboardMenuPosition());
+}
+
+QPoint MainForm::keyboardMenuPosition() const
+{
+    // Next to the focused line, where the user's eyes are, not wherever the pointer rests.
+    QWidget *focus = focusWidget();
+    for (QListWidget *list : {LstGroupName, LstItemName}) {
+        if (focus != list)
+            continue;
+        const QRect row = list->visualRect(list->currentIndex()) & list->viewport()->rect();
+        return list->viewport()->mapToGlobal(row.isValid() ? row.bottomLeft() : QPoint(0, 0));
+    }
+    if (focus && isAncestorOf(focus))
+        return focus->mapToGlobal(focus->rect().center());
+    return mapToGlobal(rect().center());
 }
 
 void MainForm::enableCopyEntries()
@@ -438,7 +507,14 @@ void MainForm::enableCopyEntries()
 
 void MainForm::dragEnterEvent(QDragEnterEvent *event)
 {
-    if (event->mimeData()->hasUrls()) {
+    dragMoveEvent(event);
+}
+
+void MainForm::dragMoveEvent(QDragMoveEvent *event)
+{
+    // Only a file the drop can open: a dragged web link would show the copy cursor for nothing.
+    const QList<QUrl> urls = event->mimeData()->urls();
+    if (!urls.isEmpty() && urls.first().isLocalFile()) {
         event->setDropAction(Qt::CopyAction);
         event->accept();
     } else {
@@ -446,14 +522,10 @@ void MainForm::dragEnterEvent(QDragEnterEvent *event)
     }
 }
 
-void MainForm::dragMoveEvent(QDragMoveEvent *event)
+void MainForm::PlainMessage(QWidget *parent, const QString &text)
 {
-    if (event->mimeData()->hasUrls()) {
-        event->setDropAction(Qt::CopyAction);
-        event->accept();
-    } else {
-        event->ignore();
-    }
+    QMessageBox box(QMessageBox::NoIcon, QCoreApplication::applicationName(), text, QMessageBox::Ok, parent);
+    box.exec();
 }
 
 bool MainForm::SwitchMemoFile(const QString &path)

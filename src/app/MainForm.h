@@ -172,11 +172,16 @@ private:
     void showPreviewFor(int group, int item);
     void showWindowRemembering();
     void writeClipboard(const QString &text);
+    void endReplacementInput();
     void afterCopy();
     bool Form_KeyPress(QKeyEvent *event);
     bool listKeyPress(QListWidget *list, QKeyEvent *event);
     void LstItemName_MouseDown(Qt::MouseButton button);
-    void openContextMenuAtPointer();
+    void openContextMenuFromKeyboard();
+    QPoint keyboardMenuPosition() const;
+    // Moves the window, and if need be shortens its lists, to keep it inside its screen.
+    void keepOnScreen();
+    static void FillList(QListWidget *list, const QStringList &names);
     void enableCopyEntries();
     // Lists and preview: inactive background (active for the focused one), and the text colour
     // when one is given.
@@ -184,6 +189,10 @@ private:
     // Lists and preview: family when not empty, point size when above 0.
     void setControlFont(const QString &family, double pointSize);
     void storePlacement();
+    QRect onScreens(const QRect &frame) const;
+    bool alwaysOnTopSetting() const;
+    // A message box with the OK button only and no icon.
+    static void PlainMessage(QWidget *parent, const QString &text);
     void restorePlacement();
     int frameExtraHeight() const;
     QMargins frameMargins() const;

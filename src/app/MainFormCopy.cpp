@@ -41,9 +41,7 @@ void MainForm::MenuCopy_Click(int index)
         replaceLoop_ = nullptr;
 
         const QString typed = txtReplace->text();
-        txtReplace->hide();
-        LstGroupName->setEnabled(true);
-        LstItemName->setEnabled(true);
+        endReplacementInput();
         if (!replacementDone_)
             return; // the wait was ended by an exit
 
@@ -54,6 +52,20 @@ void MainForm::MenuCopy_Click(int index)
         writeClipboard(ReplacePlaceholder(text, typed));
     }
     afterCopy();
+}
+
+void MainForm::endReplacementInput()
+{
+    // The lists first: hiding the focused field while they are disabled leaves the keyboard
+    // with nowhere to go, or on the preview.
+    LstGroupName->setEnabled(true);
+    LstItemName->setEnabled(true);
+    // Back where the copy began; a reload meanwhile may have emptied the item list.
+    if (LstItemName->count() > 0)
+        LstItemName->setFocus();
+    else
+        LstGroupName->setFocus();
+    txtReplace->hide();
 }
 
 void MainForm::writeClipboard(const QString &text)

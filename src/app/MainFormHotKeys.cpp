@@ -5,6 +5,7 @@
 #include "platform/AtomTable.h"
 #include "platform/ClipboardChain.h"
 #include "platform/desktop/DispFormTop.h"
+#include "util/Tool.h"
 
 #include <QAction>
 #include <QApplication>
@@ -14,7 +15,10 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QMessageBox>
-#include <QProcess>
+#include <QStandardPaths>
+
+#include <cerrno>
+#include <cstring>
 
 void MainForm::connectHotKeyCommands()
 {
@@ -35,13 +39,12 @@ void MainForm::RegisterHotKeys()
     for (const HotKeyDefault &key : HotKeyDefaults()) {
         const QString code = iniData.GetiniValue(key.name + QStringLiteral("KeyCode"));
         const QString mask = iniData.GetiniValue(key.name + QStringLiteral("KeyMask"));
-        if (iniData.GetiniValue(key.name) != QStringLiteral("1") || code.isEmpty() || mask.isEmpty())
+        if (iniMente::NumberValue(iniData.GetiniValue(key.name)) != 1 || code.isEmpty() || mask.isEmpty())
             continue;
-        bool codeOk = false, maskOk = false;
-        const qint32 vk = code.trimmed().toInt(&codeOk);
-        const qint32 modifiers = mask.trimmed().toInt(&maskOk);
-        if (codeOk && maskOk)
-            hotKey_->mAddHotKey(key.name, vk, modifiers); // a refused combination is skipped
+        const auto vk = iniMente::NumberValue(code);
+        const auto modifiers = iniMente::NumberValue(mask);
+        if (vk && modifiers && *vk == qint32(*vk) && *modifiers == qint32(*modifiers))
+            hotKey_->mAddHotKey(key.name, qint32(*vk), qint32(*modifiers)); // a refused combination is skipped
     }
 }
 
@@ -107,7 +110,7 @@ void MainForm::PopUpMenu()
     const bool wasVisible = isVisible();
     showWindowRemembering();
     MenuExit->setEnabled(false);
-    MenuRightClick->exec(QCursor::pos());
+    MenuRightClick->exec(wasVisible ? keyboardMenuPosition() : QCursor::pos());
     MenuExit->setEnabled(true);
     if (!wasVisible && !exitRequested_)
         hide();
@@ -179,21 +182,26 @@ void MainForm::MenuExtAPP_Click()
     if (afterCopyHides())
         hide();
     // Split as a shell would, but start without one.
-    QStringList args = QProcess::splitCommand(commandLine);
+    QStringList args = Tool::SplitCommandLine(commandLine);
     QString error;
-    const QString program = args.isEmpty() ? QString() : args.takeFirst();
+    QString program = args.isEmpty() ? QString() : args.takeFirst();
+    // A bare name is looked up on the PATH, as a shell would.
+    if (!program.isEmpty() && !program.contains(u'/')) {
+        const QString found = QStandardPaths::findExecutable(program);
+        if (!found.isEmpty())
+            program = found;
+    }
     const bool started = !program.isEmpty() && services_.startProgram && services_.startProgram(program, args, &error);
     if (!started) {
-        QMessageBox::information(this, QCoreApplication::applicationName(),
-                                 error.isEmpty() ? QStringLiteral("No such program: ") + commandLine : error);
-        QMessageBox::information(this, QCoreApplication::applicationName(),
-                                 QStringLiteral("指定されたファイルが見付からないか、又はファイル名が違います。"));
+        // No program at all reads as the system's own "no such file" in the user's language.
+        PlainMessage(this, error.isEmpty() ? QString::fromLocal8Bit(std::strerror(ENOENT)) : error);
+        PlainMessage(this, QStringLiteral("指定されたファイルが見付からないか、又はファイル名が違います。"));
     }
 }
 
 void MainForm::MenuSetExtApp_Click()
 {
-    const bool onTop = iniData.GetiniValue(QStringLiteral("AlwayonTop")) == QStringLiteral("1");
+    const bool onTop = alwaysOnTopSetting();
     if (onTop)
         SetFormTop(this, 0);
     const QString answer = QInputDialog::getText(this, QCoreApplication::applicationName(),
@@ -201,7 +209,7 @@ void MainForm::MenuSetExtApp_Click()
                                                  QLineEdit::Normal, iniData.GetiniValue(QStringLiteral("ExtApp")));
     if (!answer.isEmpty()) {
         iniData.SetiniValue(QStringLiteral("ExtApp"), answer);
-        QMessageBox::information(this, QCoreApplication::applicationName(), answer + QStringLiteral("に変更しました。"));
+        PlainMessage(this, answer + QStringLiteral("に変更しました。"));
     }
     if (onTop)
         SetFormTop(this, 1);

@@ -2,6 +2,7 @@
 
 #include "app/CommandLine.h"
 #include "app/ListRules.h"
+#include "app/ScreenFit.h"
 #include "app/SettingsDefaults.h"
 #include "app/SettingColors.h"
 #include "util/Tool.h"
@@ -11,18 +12,22 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QEventLoop>
+#include <QFontDatabase>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QWindow>
 #include <QListWidget>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QThread>
 #include <QTimer>
 
+#include <cmath>
+#include <optional>
+
 namespace {
 
-bool isTrue(const QString &value)
-{
-    return value.compare(QStringLiteral("True"), Qt::CaseInsensitive) == 0;
-}
+constexpr int AssumedTitleHeight = 24; // until the window manager has framed the window
 
 } // namespace
 
@@ -83,32 +88,39 @@ void MainForm::ApplySettings()
     const double size = iniData.GetiniValue(QStringLiteral("FontSize"), QString()).toDouble(&sizeOk);
     setControlFont(fontName, sizeOk ? size : 0);
 
-    const QString copyMode = iniData.GetiniValue(QStringLiteral("CopyMode"), qint64(0));
-    if (copyMode == QStringLiteral("0") || copyMode == QStringLiteral("1")) {
-        MenuDefaultCopyMode_Click(copyMode.toInt());
+    // Numbers compare as numbers: "1 " and "01" are 1.
+    const auto copyMode = iniMente::NumberValue(iniData.GetiniValue(QStringLiteral("CopyMode"), qint64(0)));
+    if (copyMode == 0 || copyMode == 1) {
+        MenuDefaultCopyMode_Click(int(*copyMode));
     } else {
         MenuDefaultCopyMode_Click(0);
         iniData.SetiniValue(QStringLiteral("CopyMode"), qint64(0));
     }
 
-    const QString after = iniData.GetiniValue(QStringLiteral("MinimizeAfterCopy"), qint64(0));
-    if (after == QStringLiteral("0") || after == QStringLiteral("1") || after == QStringLiteral("2")) {
-        MenuMinimize_Click(after.toInt());
+    const auto after = iniMente::NumberValue(iniData.GetiniValue(QStringLiteral("MinimizeAfterCopy"), qint64(0)));
+    if (after == 0 || after == 1 || after == 2) {
+        MenuMinimize_Click(int(*after));
     } else {
         iniData.SetiniValue(QStringLiteral("MinimizeAfterCopy"), qint64(0));
         for (QAction *item : MenuMinimize)
             item->setChecked(false);
     }
 
-    const bool onTop = iniData.GetiniValue(QStringLiteral("AlwayonTop")) == QStringLiteral("1");
+    const bool onTop = alwaysOnTopSetting();
     MenuAlwaysOnTop->setChecked(onTop);
     SetFormTop(this, onTop ? 1 : 0);
 
-    MenuDicAutoCopy->setChecked(isTrue(iniData.GetiniValue(QStringLiteral("MenuDicAutoCopy"), false)));
+    MenuDicAutoCopy->setChecked(iniData.GetiniBool(QStringLiteral("MenuDicAutoCopy"), false));
     restorePlacement();
-    MenuClipEnable->setChecked(isTrue(iniData.GetiniValue(QStringLiteral("ClipEnable"), true)));
-    MenuClipBeepEnable->setChecked(isTrue(iniData.GetiniValue(QStringLiteral("ClipBoardBeep"), true)));
+    // The same reader as the history itself, so the tick always shows what the history does.
+    MenuClipEnable->setChecked(iniData.GetiniBool(QStringLiteral("ClipEnable"), true));
+    MenuClipBeepEnable->setChecked(iniData.GetiniBool(QStringLiteral("ClipBoardBeep"), true));
     LoadCalcWindow();
+}
+
+bool MainForm::alwaysOnTopSetting() const
+{
+    return iniMente::NumberValue(iniData.GetiniValue(QStringLiteral("AlwayonTop"))) == 1;
 }
 
 // Loads the calculator bar hidden and gives it its two options.
@@ -120,8 +132,8 @@ void MainForm::LoadCalcWindow()
         calcServices.pasteIntoPrevious = services_.pasteIntoPrevious;
         calc_ = std::make_unique<frmCalc>(calcServices);
     }
-    calc_->MenuRightPasteAfterCopy->setChecked(isTrue(iniData.GetiniValue(QStringLiteral("CalcPasteAfterCopy"), true)));
-    calc_->MenuRightSplit3->setChecked(isTrue(iniData.GetiniValue(QStringLiteral("CalcSplit3"), true)));
+    calc_->MenuRightPasteAfterCopy->setChecked(iniData.GetiniBool(QStringLiteral("CalcPasteAfterCopy"), true));
+    calc_->MenuRightSplit3->setChecked(iniData.GetiniBool(QStringLiteral("CalcSplit3"), true));
 }
 
 void MainForm::UnloadCalcWindow()
@@ -137,20 +149,44 @@ void MainForm::UnloadCalcWindow()
 
 void MainForm::restorePlacement()
 {
-    const QString top = iniData.GetiniValue(QStringLiteral("BootupTop"));
-    if (top.isEmpty())
+    if (iniData.GetiniValue(QStringLiteral("BootupTop")).isEmpty())
         return;
-    bool ok[4] = {};
-    const double t = top.toDouble(&ok[0]);
-    const double l = iniData.GetiniValue(QStringLiteral("BootupLeft")).toDouble(&ok[1]);
-    const double h = iniData.GetiniValue(QStringLiteral("BootupHeight")).toDouble(&ok[2]);
-    const double w = iniData.GetiniValue(QStringLiteral("BootupWidth")).toDouble(&ok[3]);
-    if (!(ok[0] && ok[1] && ok[2] && ok[3]) || h <= 0 || w <= 0)
+    // Each value that is a number applies on its own; the others keep the design placement.
+    const auto pixels = [this](const char *key) -> std::optional<int> {
+        bool ok = false;
+        const double twips = iniData.GetiniValue(QString::fromLatin1(key)).trimmed().toDouble(&ok);
+        if (!ok || !std::isfinite(twips) || qAbs(twips) > 15.0 * 1e6)
+            return std::nullopt;
+        return qRound(twips / 15);
+    };
+    QRect frame = frameGeometry();
+    bool any = false;
+    if (const auto t = pixels("BootupTop"); t && (any = true))
+        frame.moveTop(*t);
+    if (const auto l = pixels("BootupLeft"); l && (any = true))
+        frame.moveLeft(*l);
+    if (const auto h = pixels("BootupHeight"); h && *h > 0 && (any = true))
+        frame.setHeight(*h);
+    if (const auto w = pixels("BootupWidth"); w && *w > 0 && (any = true))
+        frame.setWidth(*w);
+    if (!any)
         return;
-    pendingOuterGeometry_ = QRect(qRound(l / 15), qRound(t / 15), qRound(w / 15), qRound(h / 15));
+    pendingOuterGeometry_ = onScreens(frame);
     move(pendingOuterGeometry_.topLeft());
     resize(pendingOuterGeometry_.size());
     applyPendingPlacement();
+}
+
+QRect MainForm::onScreens(const QRect &frame) const
+{
+    // A placement from a larger or since-removed screen comes back within reach.
+    const QList<QScreen *> screens = QGuiApplication::screens();
+    QVector<QRect> available;
+    for (const QScreen *s : screens)
+        available.append(s->availableGeometry());
+    const int top = frameMargins().top();
+    return FitOnScreens(frame, top > 0 ? top : AssumedTitleHeight, available,
+                        int(screens.indexOf(QGuiApplication::primaryScreen())));
 }
 
 void MainForm::storePlacement()
@@ -167,14 +203,19 @@ void MainForm::storePlacement()
 
 void MainForm::MenuReloadItem_Click()
 {
+    // No group stays chosen; a list that had the keyboard hands it to the group list, so the
+    // next letter picks a group instead of acting on the emptied item list.
+    const bool listHadFocus = focusWidget() == LstGroupName || focusWidget() == LstItemName;
     LstGroupName->clear();
     LstItemName->clear();
     ReadMemoFile(iniData.GetiniValue(QStringLiteral("TXTFile")), *clipHistory_, MemoGroups);
-    QStringList labels;
-    labels.reserve(MemoGroups.size());
-    for (int i = 0; i < MemoGroups.size(); ++i)
-        labels.append(ListLabel(i, MemoGroups[i].Name));
-    LstGroupName->addItems(labels);
+    QStringList names;
+    names.reserve(MemoGroups.size());
+    for (const MemoGroup &group : MemoGroups)
+        names.append(group.Name);
+    FillList(LstGroupName, names);
+    if (listHadFocus)
+        LstGroupName->setFocus();
 }
 
 void MainForm::MenuDefaultCopyMode_Click(int index)
@@ -197,6 +238,13 @@ void MainForm::showWindowRemembering()
 {
     if (!isVisible() && services_.rememberFocus)
         services_.rememberFocus();
+    // Shown again, the window stays where the user left it: a window without an explicit
+    // position would be placed anew by the window manager.
+    if (isHidden() && windowHandle() && !pendingOuterGeometry_.isValid())
+        windowHandle()->setPosition(windowHandle()->position());
+    // Late answers of the window manager may have resized the hidden window.
+    if (isHidden() && baseHeight_ > 0)
+        setClientHeight(baseHeight_ + (TxtPreview->isHidden() ? 0 : previewHeight_));
     show();
 }
 
@@ -208,7 +256,7 @@ void MainForm::PopUpLists(unsigned long timestamp)
         services_.activateWindow(this, timestamp);
     else
         activateWindow();
-    LstGroupName->setFocus();
+    LstGroupName->setFocus(); // disabled during the "%1" input, which then keeps the keyboard
 }
 
 void MainForm::closeEvent(QCloseEvent *event)

@@ -31,6 +31,8 @@ QString chooseExistingFile(QWidget *parent, const QString &title, const QStringL
     QFileDialog dialog(parent, title);
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    // Each filter is "label (pattern)" and shows its label alone, exactly as given.
+    dialog.setOption(QFileDialog::HideNameFilterDetails);
     dialog.setNameFilters(filters);
     if (!initialPath.isEmpty()) {
         const QString folder = Tool::GetParentFolder(initialPath);
@@ -196,12 +198,10 @@ void MainForm::MenuChangeEditor_Click()
     const QString initial = iniData.GetiniValue(kEditorKey, fallback);
 
     const QString chosen = chooseExistingFile(this, QStringLiteral("Vellumを指定してください"),
-                                              {QStringLiteral("Vellum (VELLUM.exe)"), QStringLiteral("その他 (*)")},
+                                              {QStringLiteral("Vellum (VELLUM.exe)"), QStringLiteral("その他 (*.*) (*)")},
                                               initial);
     if (chosen.isEmpty()) {
-        QMessageBox box(QMessageBox::NoIcon, QCoreApplication::applicationName(),
-                        QStringLiteral("エディタの変更を中止しました。"), QMessageBox::Ok, this);
-        box.exec();
+        PlainMessage(this, QStringLiteral("エディタの変更を中止しました。"));
         return;
     }
     iniData.SetiniValue(kEditorKey, chosen);
@@ -210,7 +210,7 @@ void MainForm::MenuChangeEditor_Click()
 void MainForm::MenuChangeMemoFile_Click()
 {
     const QString chosen = chooseExistingFile(this, QStringLiteral("Memoファイルの変更"),
-                                              {QStringLiteral("Memoファイル(*.vlw)"), QStringLiteral("その他 (*)")},
+                                              {QStringLiteral("Memoファイル(*.vlw) (*.vlw)"), QStringLiteral("その他 (*.*) (*)")},
                                               iniData.GetiniValue(kMemoKey));
     if (chosen.isEmpty()) {
         information(this, QStringLiteral("変更を中止しました。"));

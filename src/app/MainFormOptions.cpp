@@ -14,6 +14,7 @@
 #include <QAction>
 #include <QColorDialog>
 #include <QCoreApplication>
+#include <QFontDatabase>
 #include <QFontDialog>
 #include <QInputDialog>
 #include <QListWidget>
@@ -169,7 +170,8 @@ void MainForm::setControlFont(const QString &family, double pointSize)
     for (QWidget *w : {static_cast<QWidget *>(LstGroupName), static_cast<QWidget *>(LstItemName),
                        static_cast<QWidget *>(TxtPreview)}) {
         QFont f = w->font();
-        if (!family.isEmpty())
+        // A font that is not installed would be replaced by some other family: keep the design font.
+        if (!family.isEmpty() && QFontDatabase::hasFamily(family))
             f.setFamily(family);
         if (pointSize > 0)
             f.setPointSizeF(pointSize);

@@ -25,10 +25,11 @@ void ClipBoardChanged(iniMente &ini, ClipHistory &history, bool SelfCopyFlag, in
     if (!clip.text.isEmpty() && !soundFile.isEmpty() && services.playSound)
         services.playSound(soundFile);
 
-    if (!record)
+    // A change that records nothing (an image, a secret, or the clipboard emptied when its
+    // owner exits, as X11 does) leaves the lists and the user's selection alone.
+    if (!record || !clip.hasText || clip.text.isEmpty())
         return;
-    if (clip.hasText)
-        history.ShiftWriteClipHistory(clip.text);
+    history.ShiftWriteClipHistory(clip.text);
     if (selectedGroupRow < 3 && services.refreshLists)
         services.refreshLists();
 }

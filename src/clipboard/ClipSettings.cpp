@@ -6,33 +6,14 @@
 
 namespace ClipSettings {
 
-bool ParseTruth(const QString &value, bool fallback)
-{
-    const QString v = value.trimmed();
-    if (v.compare(QLatin1String("True"), Qt::CaseInsensitive) == 0)
-        return true;
-    if (v.compare(QLatin1String("False"), Qt::CaseInsensitive) == 0)
-        return false;
-    bool ok = false;
-    const double number = v.toDouble(&ok);
-    return ok ? number != 0 : fallback;
-}
-
-qint64 ParseNumber(const QString &value, qint64 fallback)
-{
-    bool ok = false;
-    const qint64 number = value.trimmed().toLongLong(&ok);
-    return ok ? number : fallback;
-}
-
 bool ClipEnable(iniMente &ini)
 {
-    return ParseTruth(ini.GetiniValue(QStringLiteral("ClipEnable"), true), true);
+    return ini.GetiniBool(QStringLiteral("ClipEnable"), true);
 }
 
 bool ClipBoardBeep(iniMente &ini)
 {
-    return ParseTruth(ini.GetiniValue(QStringLiteral("ClipBoardBeep"), true), true);
+    return ini.GetiniBool(QStringLiteral("ClipBoardBeep"), true);
 }
 
 QString ClipBoardBeepWaveFileName(iniMente &ini)
@@ -42,14 +23,14 @@ QString ClipBoardBeepWaveFileName(iniMente &ini)
 
 int MAXofClipBoardHistory(iniMente &ini)
 {
-    const qint64 n = ParseNumber(ini.GetiniValue(QStringLiteral("MAXofClipBoardHistory"), qint64(100)), 100);
+    const qint64 n = ini.GetiniNumber(QStringLiteral("MAXofClipBoardHistory"), 100);
     // The indices are 16-bit: a larger limit would overflow the counters.
     return int(std::clamp<qint64>(n, -32768, 32767));
 }
 
 int MAXofLength1History(iniMente &ini)
 {
-    const qint64 n = ParseNumber(ini.GetiniValue(QStringLiteral("MAXofLength1History"), qint64(148576)), 148576);
+    const qint64 n = ini.GetiniNumber(QStringLiteral("MAXofLength1History"), 148576);
     // Cutting to nothing would store an empty entry 0 and hide the whole history.
     return int(std::clamp<qint64>(n, 1, 0x7fffffff));
 }

@@ -14,9 +14,4 @@ QString ClipBoardBeepWaveFileName(iniMente &ini);
 int MAXofClipBoardHistory(iniMente &ini);
 // Longest text kept, in UTF-16 units; at least 1.
 int MAXofLength1History(iniMente &ini);
-
-// "True"/"False" in any letter case, or a number (non-zero is true); anything else gives fallback.
-bool ParseTruth(const QString &value, bool fallback);
-// A whole number (surrounding spaces allowed); anything else gives fallback.
-qint64 ParseNumber(const QString &value, qint64 fallback);
 } // namespace ClipSettings

@@ -236,6 +236,35 @@ bool iniMente::SetiniValue(const QString &ItemName, const QString &ItemValue)
     return true;
 }
 
+std::optional<bool> iniMente::TruthValue(const QString &Value)
+{
+    const QString v = Value.trimmed();
+    if (v.compare(QLatin1String("True"), Qt::CaseInsensitive) == 0)
+        return true;
+    if (v.compare(QLatin1String("False"), Qt::CaseInsensitive) == 0)
+        return false;
+    bool ok = false;
+    const double number = v.toDouble(&ok);
+    return ok ? std::optional<bool>(number != 0) : std::nullopt;
+}
+
+std::optional<qint64> iniMente::NumberValue(const QString &Value)
+{
+    bool ok = false;
+    const qint64 number = Value.trimmed().toLongLong(&ok, 10);
+    return ok ? std::optional<qint64>(number) : std::nullopt;
+}
+
+bool iniMente::GetiniBool(const QString &ItemName, bool Default)
+{
+    return TruthValue(GetiniValue(ItemName, Default)).value_or(Default);
+}
+
+qint64 iniMente::GetiniNumber(const QString &ItemName, qint64 Default)
+{
+    return NumberValue(GetiniValue(ItemName, Default)).value_or(Default);
+}
+
 bool iniMente::DeliniValue(const QString &ItemName)
 {
     return SetiniValue(ItemName, kDel);

@@ -45,6 +45,16 @@ public:
         else
             return QString::number(value);
     }
+    // How every reader takes a value: truth values are "True"/"False" in any letter case or a
+    // decimal number (non-zero is true); numbers are decimal whole numbers. Blanks around the
+    // value are allowed ("1 ", "01"); anything else gives nullopt.
+    static std::optional<bool> TruthValue(const QString &Value);
+    static std::optional<qint64> NumberValue(const QString &Value);
+    // Read with a default, as GetiniValue does (a missing key is added); a value that is no
+    // truth value or number reads as the default.
+    bool GetiniBool(const QString &ItemName, bool Default);
+    qint64 GetiniNumber(const QString &ItemName, qint64 Default);
+
     bool DeliniValue(const QString &ItemName);
     bool DeliniGroup(const QString &GroupName);
     qint16 SearchinGroup(const QString &GroupName, const QString &SearchItem, bool NoCheckCase);

@@ -209,4 +209,49 @@ QString GetFirstLine(const QString &text)
     return text.left(p);
 }
 
+QStringList SplitCommandLine(const QString &commandLine)
+{
+    QStringList words;
+    QString word;
+    bool inWord = false; // quotes make a word even when it stays empty
+    const qsizetype n = commandLine.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const QChar c = commandLine[i];
+        if (c == u' ' || c == u'\t' || c == u'\n') {
+            if (inWord)
+                words.append(word);
+            word.clear();
+            inWord = false;
+            continue;
+        }
+        if (c == u'\\' && i + 1 < n && commandLine[i + 1] == u'\n') {
+            ++i; // a continued line
+            continue;
+        }
+        inWord = true;
+        if (c == u'\'') {
+            for (++i; i < n && commandLine[i] != u'\''; ++i)
+                word += commandLine[i];
+        } else if (c == u'"') {
+            for (++i; i < n && commandLine[i] != u'"'; ++i) {
+                // Inside double quotes a backslash escapes only these; before others it stays.
+                if (commandLine[i] == u'\\' && i + 1 < n
+                    && QStringView(u"$`\"\\\n").contains(commandLine[i + 1])) {
+                    ++i;
+                    if (commandLine[i] == u'\n')
+                        continue;
+                }
+                word += commandLine[i];
+            }
+        } else if (c == u'\\') {
+            word += ++i < n ? commandLine[i] : c; // a backslash at the very end stays
+        } else {
+            word += c;
+        }
+    }
+    if (inWord)
+        words.append(word);
+    return words;
+}
+
 } // namespace Tool

@@ -2,6 +2,7 @@
 // Path, text and shell helpers. A path is Windows-style only when it starts with a drive
 // letter and ":" or with "\\"; every other path is POSIX.
 #include <QString>
+#include <QStringList>
 
 class ShellService; // platform seam for opening addresses and files
 
@@ -20,4 +21,7 @@ bool OpenDocument(ShellService &shell, const QString &target);
 QString RemoveQuotes(const QString &text);
 QString CutWithEllipsis(const QString &text, qint16 maxLength);
 QString GetFirstLine(const QString &text);
+// Words of a command line as a POSIX shell splits them (blanks, single and double quotes,
+// backslash), without any expansion. An unclosed quote runs to the end of the line.
+QStringList SplitCommandLine(const QString &commandLine);
 } // namespace Tool

@@ -1,16 +1,21 @@
 // The main window on a real X server, with the desktop replaced by recording fakes.
 #include "app/MainForm.h"
+#include "app/ScreenFit.h"
 #include "platform/Cp932.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QDragEnterEvent>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
 #include <QMessageBox>
+#include <QMimeData>
+#include <QUrl>
 #include <QPlainTextEdit>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -123,6 +128,86 @@ private Q_SLOTS:
         QVERIFY(!f.MenuDicAutoCopy->isChecked());
     }
 
+    void startupReadsSettings_data()
+    {
+        QTest::addColumn<QStringList>("lines");
+        QTest::addColumn<int>("copyMode");
+        QTest::addColumn<int>("after"); // -1: no entry ticked
+        QTest::addColumn<bool>("onTop");
+        QTest::addColumn<bool>("clip");
+        QTest::addColumn<bool>("beep");
+        QTest::addColumn<QString>("family"); // empty: the design font
+        QTest::newRow("numbers with blanks")
+            << QStringList{"CopyMode = 1 ", "MinimizeAfterCopy = 01", "AlwayonTop = 1 "} << 1 << 1 << true << false
+            << true << "";
+        QTest::newRow("numbers out of range") << QStringList{"CopyMode = 7", "MinimizeAfterCopy = 5", "AlwayonTop = 2"}
+                                              << 0 << -1 << false << false << true << "";
+        QTest::newRow("truth values as numbers") << QStringList{"ClipEnable = 1", "ClipBoardBeep = 0"} << 0 << 0
+                                                 << false << true << false << "";
+        QTest::newRow("truth values in any case") << QStringList{"ClipEnable = TRUE ", "ClipBoardBeep = false"} << 0
+                                                  << 0 << false << true << false << "";
+        QTest::newRow("installed font") << QStringList{"FontName = DejaVu Sans"} << 0 << 0 << false << false << true
+                                        << "DejaVu Sans";
+        QTest::newRow("font not installed") << QStringList{"FontName = NoSuchFont"} << 0 << 0 << false << false
+                                            << true << "";
+    }
+    void startupReadsSettings()
+    {
+        QFETCH(QStringList, lines);
+        QFETCH(int, copyMode);
+        QFETCH(int, after);
+        QFETCH(bool, onTop);
+        QFETCH(bool, clip);
+        QFETCH(bool, beep);
+        QFETCH(QString, family);
+        MainForm &f = start(lines);
+        for (int i = 0; i < f.MenuDefaultCopyMode.size(); ++i)
+            QCOMPARE(f.MenuDefaultCopyMode[i]->isChecked(), i == copyMode);
+        for (int i = 0; i < f.MenuMinimize.size(); ++i)
+            QCOMPARE(f.MenuMinimize[i]->isChecked(), i == after);
+        QCOMPARE(f.MenuAlwaysOnTop->isChecked(), onTop);
+        QCOMPARE(f.windowFlags().testFlag(Qt::WindowStaysOnTopHint), onTop);
+        QCOMPARE(f.MenuClipEnable->isChecked(), clip);
+        QCOMPARE(f.MenuClipBeepEnable->isChecked(), beep);
+        QCOMPARE(f.LstGroupName->font().family(), family.isEmpty() ? f.font().family() : family);
+        QCOMPARE(f.TxtPreview->font().family(), f.LstGroupName->font().family());
+    }
+
+    void placementValuesApplyOneByOne()
+    {
+        MainForm &f = start({QStringLiteral("BootupTop = abc"), QStringLiteral("BootupLeft = 1500"),
+                             QStringLiteral("BootupHeight = 6000"), QStringLiteral("BootupWidth = wide")});
+        QTRY_COMPARE(f.frameGeometry().x(), 100);
+        QTRY_COMPARE(f.frameGeometry().height(), 400);
+        QCOMPARE(f.frameGeometry().width(), 480); // the design width
+    }
+
+    void dragOffersOnlyFiles_data()
+    {
+        QTest::addColumn<QList<QUrl>>("urls");
+        QTest::addColumn<bool>("accepted");
+        QTest::newRow("local file") << QList<QUrl>{QUrl::fromLocalFile(QStringLiteral("/tmp/x.vlw"))} << true;
+        QTest::newRow("web link") << QList<QUrl>{QUrl(QStringLiteral("https://example.com/x.vlw"))} << false;
+        QTest::newRow("no list") << QList<QUrl>() << false;
+    }
+    void dragOffersOnlyFiles()
+    {
+        QFETCH(QList<QUrl>, urls);
+        QFETCH(bool, accepted);
+        MainForm &f = start();
+        QMimeData mime;
+        if (!urls.isEmpty())
+            mime.setUrls(urls);
+        else
+            mime.setText(QStringLiteral("text"));
+        QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(&f, &enter);
+        QCOMPARE(enter.isAccepted(), accepted);
+        QDragMoveEvent move(QPoint(20, 20), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(&f, &move);
+        QCOMPARE(move.isAccepted(), accepted);
+    }
+
     void lettersPickGroupThenItemAndCopy()
     {
         MainForm &f = start({QStringLiteral("MinimizeAfterCopy = 2")});
@@ -141,6 +226,93 @@ private Q_SLOTS:
         QVERIFY(!f.SelfCopyFlag);
         QCOMPARE(rec_.pastes, 1);
         QVERIFY(!f.isVisible());
+    }
+
+    void groupLetterLeavesNothingChosen()
+    {
+        QByteArray cards;
+        for (int i = 0; i < 40; ++i)
+            cards += card(QStringLiteral("件%1").arg(i), QStringLiteral("多い"), QStringLiteral("本文%1").arg(i));
+        cards += card(QStringLiteral("とても長い題名") + QString(60, u'長'), QStringLiteral("長い"), QStringLiteral("x"));
+        for (int i = 0; i < 40; ++i)
+            cards += card(QStringLiteral("他%1").arg(i), QStringLiteral("他"), QStringLiteral("他の本文%1").arg(i));
+        writeFile(QStringLiteral("QuillboxData.vlw"), cards);
+        MainForm &f = start();
+        f.LstGroupName->setFocus();
+        QTest::keyClick(f.LstGroupName, Qt::Key_C);
+        QTRY_VERIFY(f.LstItemName->hasFocus());
+        f.LstItemName->scrollToBottom();
+        QTest::keyClick(f.LstItemName, Qt::Key_Escape);
+        QTest::keyClick(f.LstGroupName, Qt::Key_A); // another group starts at its top
+        QTRY_VERIFY(f.LstItemName->hasFocus());
+        QCOMPARE(f.LstItemName->currentRow(), -1);
+        QCOMPARE(f.LstItemName->verticalScrollBar()->value(), 0);
+        QTest::keyClick(f.LstItemName, Qt::Key_Return); // nothing selected: nothing copied
+        QVERIFY(rec_.clipboard.isEmpty());
+        QTest::keyClick(f.LstItemName, Qt::Key_Down);
+        QCOMPARE(MainForm::ListIndex(f.LstItemName), 0);
+        QTest::keyClick(f.LstItemName, Qt::Key_Return);
+        QCOMPARE(rec_.clipboard, QStringList{QStringLiteral("本文0")});
+
+        // A label longer than the list ends inside it and shows whole as the row's tip.
+        QTest::keyClick(f.LstItemName, Qt::Key_Escape);
+        QTest::keyClick(f.LstGroupName, Qt::Key_B);
+        QListWidgetItem *item = f.LstItemName->item(0);
+        QCOMPARE(item->toolTip(), QStringLiteral("A :とても長い題名") + QString(60, u'長'));
+        QVERIFY(f.LstItemName->visualItemRect(item).right() <= f.LstItemName->viewport()->width());
+    }
+
+    void reloadHandsTheKeyboardToTheGroups()
+    {
+        MainForm &f = start();
+        f.LstGroupName->setFocus();
+        QTest::keyClick(f.LstGroupName, Qt::Key_A);
+        QTRY_VERIFY(f.LstItemName->hasFocus());
+        f.MenuReloadItem_Click();
+        QCOMPARE(MainForm::ListIndex(f.LstGroupName), -1);
+        QVERIFY(f.LstGroupName->hasFocus());
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_C);
+        QCOMPARE(MainForm::ListIndex(f.LstGroupName), 2);
+    }
+
+    void hidingAfterCopiesKeepsTheHeight()
+    {
+        MainForm &f = start({QStringLiteral("MinimizeAfterCopy = 1"), QStringLiteral("PreviewCloseTime = 3000")});
+        QTest::qWait(200);
+        const int before = f.frameGeometry().height();
+        for (int i = 0; i < 6; ++i) {
+            f.PopUpLists();
+            QTRY_VERIFY(f.isVisible());
+            QTest::keyClick(f.LstGroupName, Qt::Key_A);
+            QTest::keyClick(f.LstItemName, i % 2 ? Qt::Key_A : Qt::Key_B);
+            QVERIFY(!f.isVisible());
+            QTest::qWait(100); // the window manager's late answers arrive meanwhile
+        }
+        f.PopUpLists();
+        QTest::qWait(200);
+        QCOMPARE(f.frameGeometry().height(), before);
+        QCOMPARE(rec_.clipboard.size(), 6);
+    }
+
+    void screenFit_data()
+    {
+        QTest::addColumn<QRect>("frame");
+        QTest::addColumn<QRect>("expected");
+        const QRect small(0, 0, 1024, 768);
+        QTest::newRow("on the screen stays") << QRect(100, 100, 480, 340) << QRect(100, 100, 480, 340);
+        QTest::newRow("title bar partly off") << QRect(800, 100, 440, 340) << QRect(584, 100, 440, 340);
+        QTest::newRow("from a wide screen") << QRect(2000, 900, 480, 340) << QRect(544, 428, 480, 340);
+        QTest::newRow("title bar above the top") << QRect(100, -10, 480, 340) << QRect(100, 0, 480, 340);
+        QTest::newRow("larger than the screen") << QRect(-50, 10, 1500, 2000) << small;
+        QTest::newRow("mostly below the bottom") << QRect(10, 700, 480, 340) << QRect(10, 428, 480, 340);
+    }
+    void screenFit()
+    {
+        QFETCH(QRect, frame);
+        QFETCH(QRect, expected);
+        QCOMPARE(FitOnScreens(frame, 24, {QRect(0, 0, 1024, 768)}, 0), expected);
+        // A second screen to the left holds nothing of it, so the answer stays the same.
+        QCOMPARE(FitOnScreens(frame, 24, {QRect(-1280, 0, 1280, 1024), QRect(0, 0, 1024, 768)}, 1), expected);
     }
 
     void escapeStepsBackThenHides()
@@ -202,31 +374,58 @@ private Q_SLOTS:
         QVERIFY(f.TxtPreview->isVisible());
     }
 
-    void partialChangeCopyReplacesEveryPlaceholder()
+    void partialChangeCopy_data()
     {
-        MainForm &f = start({QStringLiteral("CopyMode = 1"), QStringLiteral("PreviewCloseTime = 3000")});
+        QTest::addColumn<QString>("closeTime");
+        QTest::addColumn<bool>("previewAfter");
+        QTest::addColumn<bool>("cancel");
+        QTest::addColumn<bool>("hideAndCallUp"); // Ctrl+W and the hot key during the input
+        QTest::newRow("preview closes after the copy") << "3000" << false << false << false;
+        QTest::newRow("preview stays open") << "0" << true << false << false;
+        QTest::newRow("Esc copies nothing") << "0" << true << true << false;
+        QTest::newRow("input survives Ctrl+W and the hot key") << "3000" << false << false << true;
+    }
+    void partialChangeCopy()
+    {
+        QFETCH(QString, closeTime);
+        QFETCH(bool, previewAfter);
+        QFETCH(bool, cancel);
+        QFETCH(bool, hideAndCallUp);
+        MainForm &f = start({QStringLiteral("CopyMode = 1"), QStringLiteral("PreviewCloseTime = ") + closeTime,
+                             QStringLiteral("MinimizeAfterCopy = 2")});
+        f.MenuMinimize_Click(0); // the window stays; a cancelled input must not paste either
         f.LstGroupName->setFocus();
         QTest::keyClick(f.LstGroupName, Qt::Key_A);
-        QTimer::singleShot(100, this, [&f] {
+        QTimer::singleShot(100, this, [&f, cancel, hideAndCallUp] {
+            if (hideAndCallUp) {
+                QTest::keyClick(f.txtReplace, Qt::Key_W, Qt::ControlModifier);
+                QVERIFY(!f.isVisible());
+                f.PopUpLists();
+            }
+            // The window's keyboard focus (the window manager here may not activate a window
+            // shown again without the desktop's activation, which is not handed in).
             QVERIFY(f.txtReplace->isVisible());
+            QCOMPARE(f.focusWidget(), f.txtReplace);
+            QVERIFY(!f.txtReplace->placeholderText().isEmpty());
             QVERIFY(!f.LstGroupName->isEnabled());
             QVERIFY(!f.LstItemName->isEnabled());
-            QTest::keyClick(f.txtReplace, Qt::Key_Escape); // does not cancel
             QTest::keyClicks(f.txtReplace, QStringLiteral("Tanaka"));
-            QTest::keyClick(f.txtReplace, Qt::Key_Return);
+            QTest::keyClick(f.txtReplace, cancel ? Qt::Key_Escape : Qt::Key_Return);
         });
         QTest::keyClick(f.LstItemName, Qt::Key_B);
-        QCOMPARE(rec_.clipboard, QStringList{QStringLiteral("Dear Tanaka, thank you. Tanaka")});
+        const QStringList copied = cancel ? QStringList() : QStringList{QStringLiteral("Dear Tanaka, thank you. Tanaka")};
+        QCOMPARE(rec_.clipboard, copied);
         QVERIFY(!f.txtReplace->isVisible());
         QVERIFY(f.LstItemName->isEnabled());
-        QVERIFY(!f.TxtPreview->isVisible()); // closed right after the copy
-        QVERIFY(f.isVisible());              // after-copy mode 0
+        QCOMPARE(f.TxtPreview->isVisible(), previewAfter);
+        QVERIFY(f.isVisible()); // after-copy mode 0
 
-        // An item without a placeholder is copied as is, once.
-        f.LstItemName->setCurrentRow(0);
-        f.MenuCopy_Click(1);
-        QCOMPARE(rec_.clipboard.size(), 2);
-        QCOMPARE(rec_.clipboard.last(), QStringLiteral("おはようございます"));
+        // The keyboard is back on the item list: the next letter chooses an item. It has no
+        // placeholder, so it is copied as is, once.
+        QCOMPARE(f.focusWidget(), f.LstItemName);
+        QTest::keyClick(f.focusWidget(), Qt::Key_A);
+        QCOMPARE(rec_.clipboard, copied + QStringList{QStringLiteral("おはようございます")});
+        QCOMPARE(rec_.pastes, 0);
     }
 
     void reloadDuringWaitLeavesClipboardAlone()
@@ -244,6 +443,7 @@ private Q_SLOTS:
         f.MenuCopy_Click(1);
         QVERIFY(rec_.clipboard.isEmpty());
         QVERIFY(f.LstGroupName->isEnabled());
+        QVERIFY(f.LstGroupName->hasFocus()); // the item list was emptied by the reload
     }
 
     void afterCopyModes_data()
@@ -350,10 +550,14 @@ private Q_SLOTS:
     {
         MainForm &f = start();
         QVERIFY(!f.MenuAlwaysOnTop->isChecked());
+        QTest::qWait(200);
+        const QRect before = f.frameGeometry();
         f.MenuAlwaysOnTop->trigger();
         QCOMPARE(f.iniData.GetiniValue(QStringLiteral("AlwayonTop")), QStringLiteral("1"));
         QVERIFY(f.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
         QVERIFY(f.isVisible());
+        QTest::qWait(300);
+        QCOMPARE(f.frameGeometry(), before); // neither moved nor resized
         f.MenuAlwaysOnTop->trigger();
         QCOMPARE(f.iniData.GetiniValue(QStringLiteral("AlwayonTop")), QStringLiteral("0"));
         QVERIFY(!f.windowFlags().testFlag(Qt::WindowStaysOnTopHint));

@@ -41,12 +41,15 @@ void TestClipChange::change_data()
                                                    << false << "t" << true << false << false;
     QTest::newRow("history off still sounds") << "False" << "True" << "click.wav" << false << 0 << true
                                               << false << "t" << true << false << false;
-    QTest::newRow("image: no sound, refresh") << "True" << "True" << "click.wav" << false << 1 << false
-                                              << false << "" << false << false << true;
-    QTest::newRow("empty text") << "True" << "True" << "click.wav" << false << 1 << true << false << ""
-                                << false << false << true;
+    // A change that records nothing leaves the lists as they are.
+    QTest::newRow("image: no sound, no refresh") << "True" << "True" << "click.wav" << false << 1 << false
+                                                 << false << "" << false << false << false;
+    QTest::newRow("emptied by its owner") << "True" << "True" << "click.wav" << false << 1 << true << false << ""
+                                          << false << false << false;
     QTest::newRow("secret neither sounded nor recorded") << "True" << "True" << "click.wav" << false << 0
-                                                         << true << true << "pw" << false << false << true;
+                                                         << true << true << "pw" << false << false << false;
+    QTest::newRow("history on as a number") << "1 " << "0" << "click.wav" << false << 0 << true << false << "t"
+                                            << false << true << true;
 }
 
 void TestClipChange::change()

@@ -4,6 +4,7 @@
 
 #include <QElapsedTimer>
 #include <QFile>
+#include <QRect>
 #include <QTest>
 
 #include <csignal>
@@ -17,6 +18,38 @@ class TestE2EMainWindow : public QObject
     std::unique_ptr<QuillboxSandbox> box_;
 
     QString path(const QString &name) const { return box_->path(name); }
+
+    // The client rectangle of a window on the screen, as xwininfo reports it.
+    static QRect geometry(const QString &window)
+    {
+        QRect r;
+        for (const QString &line : run(QStringLiteral("xwininfo"), {QStringLiteral("-id"), window}).split(u'\n')) {
+            const QString name = line.section(u':', 0, 0).trimmed();
+            const int value = line.section(u':', 1).trimmed().toInt();
+            if (name == QStringLiteral("Absolute upper-left X"))
+                r.moveLeft(value);
+            else if (name == QStringLiteral("Absolute upper-left Y"))
+                r.moveTop(value);
+            else if (name == QStringLiteral("Width"))
+                r.setWidth(value);
+            else if (name == QStringLiteral("Height"))
+                r.setHeight(value);
+        }
+        return r;
+    }
+
+    static QRect screenRect()
+    {
+        const QStringList size = xdo({QStringLiteral("getdisplaygeometry")}).split(u' ');
+        return QRect(0, 0, size.value(0).toInt(), size.value(1).toInt());
+    }
+
+    void popUp()
+    {
+        QCOMPARE(box_->quillbox({QStringLiteral("--hotkey"), QStringLiteral("PopUp")}), 0);
+        QTRY_VERIFY(box_->windowVisible());
+        QTest::qWait(300);
+    }
 
 private Q_SLOTS:
     void init()
@@ -164,6 +197,98 @@ private Q_SLOTS:
         box_->quitAndWait(p);
     }
 
+    void hidingAfterCopiesKeepsTheHeight()
+    {
+        QVERIFY(box_->writeSettings({QStringLiteral("MinimizeAfterCopy = 1"), QStringLiteral("ClipEnable = False")}));
+        QProcess *p = box_->start();
+        const QString window = box_->waitForWindow();
+        QVERIFY(!window.isEmpty());
+        QTest::qWait(500);
+        const int before = geometry(window).height();
+        for (int i = 0; i < 6; ++i) {
+            popUp();
+            // A different item each time, so the preview opens every time.
+            keys({QStringLiteral("a"), i % 2 ? QStringLiteral("a") : QStringLiteral("b")}, 100);
+            QTRY_VERIFY_WITH_TIMEOUT(!box_->windowVisible(), 5000);
+        }
+        popUp();
+        QCOMPARE(geometry(window).height(), before);
+        box_->quitAndWait(p);
+        QVERIFY(qAbs(box_->setting(QStringLiteral("BootupHeight")).toInt() / 15 - before) <= 40);
+    }
+
+    void placementOffTheScreenComesBack()
+    {
+        // Stored on a far larger screen: right of and below this one, and larger than it.
+        const QRect screen = screenRect();
+        QVERIFY(!screen.isEmpty());
+        QVERIFY(box_->writeSettings({QStringLiteral("BootupTop = %1").arg((screen.height() + 300) * 15),
+                                     QStringLiteral("BootupLeft = %1").arg((screen.width() + 900) * 15),
+                                     QStringLiteral("BootupHeight = %1").arg((screen.height() + 500) * 15),
+                                     QStringLiteral("BootupWidth = %1").arg(900 * 15)}));
+        QProcess *p = box_->start();
+        const QString window = box_->waitForWindow();
+        QVERIFY(!window.isEmpty());
+        QTest::qWait(500);
+        const QRect shown = geometry(window);
+        QVERIFY2(screen.contains(shown), qPrintable(QStringLiteral("%1,%2 %3x%4").arg(shown.x()).arg(shown.y()).arg(shown.width()).arg(shown.height())));
+        QCOMPARE(shown.width() > 800, true); // only shrunk where it had to be
+        box_->quitAndWait(p);
+    }
+
+    void escapeInTheReplacementCopiesNothing()
+    {
+        QVERIFY(box_->writeCardFile(card(QStringLiteral("朝"), QStringLiteral("挨拶"), QStringLiteral("おはようございます"))
+                                    + card(QStringLiteral("名前"), QStringLiteral("挨拶"), QStringLiteral("Dear %1"))));
+        QVERIFY(box_->writeSettings({QStringLiteral("CopyMode = 1"), QStringLiteral("ClipEnable = False")}));
+        QProcess *p = box_->start();
+        QVERIFY(!box_->waitForWindow().isEmpty());
+        QVERIFY(setClipboardText(QStringLiteral("-")));
+        popUp();
+        keys({QStringLiteral("a"), QStringLiteral("b")}, 100);
+        QTest::qWait(300);
+        xdo({QStringLiteral("type"), QStringLiteral("Tanaka")});
+        key(QStringLiteral("Escape"));
+        QTest::qWait(500);
+        QCOMPARE(clipboardText(), QStringLiteral("-"));
+        QVERIFY(box_->windowVisible());
+        // The keyboard is back on the items: a letter copies again, and Enter ends the input.
+        key(QStringLiteral("b"));
+        QTest::qWait(300);
+        xdo({QStringLiteral("type"), QStringLiteral("Sato")});
+        key(QStringLiteral("Return"));
+        QTRY_COMPARE(clipboardText(), QStringLiteral("Dear Sato"));
+        key(QStringLiteral("a"));
+        QTRY_COMPARE(clipboardText(), QStringLiteral("おはようございます"));
+        box_->quitAndWait(p);
+    }
+
+    void alwaysOnTopOpensAtTheDesignPlace()
+    {
+        QStringList design;
+        QRect designShown;
+        for (const char *onTop : {"0", "1"}) {
+            QVERIFY(box_->writeSettings({QStringLiteral("AlwayonTop = ") + QLatin1String(onTop)}));
+            QProcess *p = box_->start();
+            const QString window = box_->waitForWindow();
+            QVERIFY(!window.isEmpty());
+            QTest::qWait(500);
+            const QRect shown = geometry(window);
+            QVERIFY(screenRect().contains(shown));
+            QVERIFY(shown.top() > 0); // the title bar above it is on the screen too
+            box_->quitAndWait(p);
+            const QStringList stored{box_->setting(QStringLiteral("BootupTop")), box_->setting(QStringLiteral("BootupLeft")),
+                                     box_->setting(QStringLiteral("BootupHeight")), box_->setting(QStringLiteral("BootupWidth"))};
+            if (design.isEmpty()) {
+                design = stored;
+                designShown = shown;
+            } else {
+                QCOMPARE(shown, designShown);
+                QCOMPARE(stored, design);
+            }
+        }
+    }
+
     void sigtermStoresPlacementAndHotkeyBringsWindowBack()
     {
         QProcess *p = box_->start();
@@ -176,6 +301,13 @@ private Q_SLOTS:
         QTRY_VERIFY(box_->windowVisible());
         xdo({QStringLiteral("windowmove"), window, QStringLiteral("200"), QStringLiteral("150")});
         QTest::qWait(500);
+        // No placement is stored yet; shown again, the window stays where the user put it.
+        const QRect moved = geometry(window);
+        activate(window);
+        key(QStringLiteral("Escape"));
+        QTRY_VERIFY(!box_->windowVisible());
+        popUp();
+        QCOMPARE(geometry(window).topLeft(), moved.topLeft());
 
         ::kill(pid_t(p->processId()), SIGTERM);
         QVERIFY(p->waitForFinished(10000));

@@ -196,6 +196,49 @@ private Q_SLOTS:
         QCOMPARE(doc.GetiniValue("F"), QStringLiteral("False"));
     }
 
+    void readers_data()
+    {
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<int>("truth"); // -1: no truth value
+        QTest::addColumn<bool>("isNumber");
+        QTest::addColumn<qint64>("number");
+        QTest::newRow("True") << "True" << 1 << false << qint64(0);
+        QTest::newRow("false any case") << "fALSE" << 0 << false << qint64(0);
+        QTest::newRow("True with blank") << "True " << 1 << false << qint64(0);
+        QTest::newRow("one") << "1" << 1 << true << qint64(1);
+        QTest::newRow("one with trailing blank") << "1 " << 1 << true << qint64(1);
+        QTest::newRow("leading zero") << "01" << 1 << true << qint64(1);
+        QTest::newRow("tab around") << "\t2\t" << 1 << true << qint64(2);
+        QTest::newRow("zero") << "0" << 0 << true << qint64(0);
+        QTest::newRow("negative") << "-300" << 1 << true << qint64(-300);
+        QTest::newRow("decimal fraction") << "0.5" << 1 << false << qint64(0);
+        QTest::newRow("word") << "yes" << -1 << false << qint64(0);
+        QTest::newRow("number and text") << "1x" << -1 << false << qint64(0);
+        QTest::newRow("empty") << "" << -1 << false << qint64(0);
+    }
+
+    void readers()
+    {
+        QFETCH(QString, value);
+        QFETCH(int, truth);
+        QFETCH(bool, isNumber);
+        QFETCH(qint64, number);
+        QCOMPARE(iniMente::TruthValue(value), truth < 0 ? std::optional<bool>() : std::optional<bool>(truth == 1));
+        QCOMPARE(iniMente::NumberValue(value), isNumber ? std::optional<qint64>(number) : std::optional<qint64>());
+
+        iniMente doc;
+        doc.SetiniValue("Key", value);
+        // An unusable value reads as the default, whichever default it is.
+        QCOMPARE(doc.GetiniBool("Key", true), truth < 0 ? true : truth == 1);
+        QCOMPARE(doc.GetiniBool("Key", false), truth < 0 ? false : truth == 1);
+        QCOMPARE(doc.GetiniNumber("Key", 77), isNumber ? number : 77);
+        // A missing key is added with its default.
+        QCOMPARE(doc.GetiniBool("Missing", true), true);
+        QCOMPARE(doc.GetiniValue("Missing"), QStringLiteral("True"));
+        QCOMPARE(doc.GetiniNumber("MissingNumber", 100), qint64(100));
+        QCOMPARE(doc.GetiniValue("MissingNumber"), QStringLiteral("100"));
+    }
+
     void remLinesAreAppended()
     {
         iniMente doc;

@@ -201,6 +201,34 @@ private Q_SLOTS:
         QTEST(Tool::GetFirstLine(text), "expected");
     }
 
+    void splitCommandLine_data()
+    {
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<QStringList>("words");
+        QTest::addRow("plain") << "touch a b" << QStringList{"touch", "a", "b"};
+        QTest::addRow("blanks and tabs") << "  touch\t a  " << QStringList{"touch", "a"};
+        QTest::addRow("single quotes") << "touch 'new file'" << QStringList{"touch", "new file"};
+        QTest::addRow("single quotes keep everything") << "echo '$HOME \"x\" \\n'" << QStringList{"echo", "$HOME \"x\" \\n"};
+        QTest::addRow("double quotes") << "echo \"a 'b' c\"" << QStringList{"echo", "a 'b' c"};
+        QTest::addRow("double quotes escape four") << "echo \"\\$ \\` \\\" \\\\ \\n\"" << QStringList{"echo", "$ ` \" \\ \\n"};
+        QTest::addRow("no expansion") << "echo $HOME ~ *" << QStringList{"echo", "$HOME", "~", "*"};
+        QTest::addRow("backslash blank") << "touch new\\ file" << QStringList{"touch", "new file"};
+        QTest::addRow("backslash quote") << "echo \\'x" << QStringList{"echo", "'x"};
+        QTest::addRow("joined pieces") << "a'b'\"c\"\\d" << QStringList{"abcd"};
+        QTest::addRow("empty quotes are a word") << "prog '' \"\"" << QStringList{"prog", "", ""};
+        QTest::addRow("continued line") << "prog a \\\n b" << QStringList{"prog", "a", "b"};
+        QTest::addRow("unclosed quote runs to the end") << "prog 'a b" << QStringList{"prog", "a b"};
+        QTest::addRow("trailing backslash") << "prog a\\" << QStringList{"prog", "a\\"};
+        QTest::addRow("only blanks") << "   " << QStringList();
+        QTest::addRow("empty") << "" << QStringList();
+    }
+
+    void splitCommandLine()
+    {
+        QFETCH(QString, line);
+        QTEST(Tool::SplitCommandLine(line), "words");
+    }
+
     void openDocument_data()
     {
         QTest::addColumn<QString>("target");
