@@ -45,6 +45,7 @@ public:
     void PopUpLists(unsigned long timestamp = 0);
     // Acts as the named hot key; false for a name that is none.
     bool RunHotKeyAction(const QString &name, unsigned long timestamp = 0);
+    static bool IsHotKeyActionName(const QString &name);
 
     win::HWND hwnd() const { return hwnd_; }
     QString settingsFilePath() const { return settingsFile_; }

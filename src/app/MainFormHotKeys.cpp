@@ -15,6 +15,8 @@
 #include <QMessageBox>
 #include <QProcess>
 
+#include <algorithm>
+
 void MainForm::connectHotKeyCommands()
 {
     connect(MenuExtAPP, &QAction::triggered, this, &MainForm::MenuExtAPP_Click);
@@ -77,15 +79,18 @@ void MainForm::clsHotKey_HotKey(const QString &key, unsigned long timestamp)
     // The calculator, dictionary and web-search windows answer their keys once they exist.
 }
 
+bool MainForm::IsHotKeyActionName(const QString &name)
+{
+    const auto &keys = HotKeyDefaults();
+    return std::any_of(keys.begin(), keys.end(), [&](const HotKeyDefault &key) { return key.name == name; });
+}
+
 bool MainForm::RunHotKeyAction(const QString &name, unsigned long timestamp)
 {
-    for (const HotKeyDefault &key : HotKeyDefaults()) {
-        if (key.name == name) {
-            clsHotKey_HotKey(name, timestamp);
-            return true;
-        }
-    }
-    return false;
+    if (!IsHotKeyActionName(name))
+        return false;
+    clsHotKey_HotKey(name, timestamp);
+    return true;
 }
 
 bool MainForm::afterCopyHides() const
