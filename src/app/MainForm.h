@@ -145,6 +145,10 @@ private:
     void ApplySettings();
     void Form_Resize();
     void shutdown();
+    // Runs the shutdown once every nested loop has ended; until then it looks again shortly.
+    void finishExit();
+    // A file that kept its old contents is worth a line on standard error.
+    static void reportIfNotSaved(bool saved, const iniMente &document);
     void showPreviewFor(int group, int item);
     void showWindowRemembering();
     void writeClipboard(const QString &text);
