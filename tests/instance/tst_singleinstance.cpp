@@ -6,7 +6,6 @@
 #include <QProcess>
 #include <QSignalSpy>
 #include <QTemporaryDir>
-#include <QTimer>
 #include <QThread>
 #include <QtTest>
 
@@ -79,7 +78,6 @@ private Q_SLOTS:
     void commandWithoutReceiverIsAnswered();
     void commandLengthLimit_data();
     void commandLengthLimit();
-    void receiverMayRunANestedLoop();
     void connectionFloodLeavesCommandsWorking();
     void serverReopensWhenItsSocketIsRemoved();
     void runtimeFolder_data();
@@ -357,30 +355,6 @@ void TestSingleInstance::commandLengthLimit()
     // The channel still serves the next client.
     const ClientResult r = runClient(m_folder, QStringLiteral("hotkey"), QStringLiteral("PopUp"));
     QCOMPARE(r.code, 0);
-}
-
-void TestSingleInstance::receiverMayRunANestedLoop()
-{
-    SingleInstance running(m_folder);
-    QVERIFY(running.acquire());
-    int loops = 0;
-    connect(&running, &SingleInstance::commandReceived, this,
-            [&](const QString &, const QString &, const CommandReply &reply) {
-                // As a modal box does: answer, then keep a nested loop open while the
-                // client reads the answer, disconnects and its socket goes away.
-                reply.send(0);
-                QEventLoop loop;
-                QTimer::singleShot(800, &loop, &QEventLoop::quit);
-                loop.exec();
-                ++loops;
-            });
-    const ClientResult first = runClient(m_folder, QStringLiteral("hotkey"), QStringLiteral("PopUpClock"));
-    QCOMPARE(first.code, 0);
-    QVERIFY2(first.ms < 700, qPrintable(QString::number(first.ms)));
-    QTRY_COMPARE_WITH_TIMEOUT(loops, 1, 3000);
-    const ClientResult second = runClient(m_folder, QStringLiteral("hotkey"), QStringLiteral("PopUpClock"));
-    QCOMPARE(second.code, 0);
-    QTRY_COMPARE_WITH_TIMEOUT(loops, 2, 3000);
 }
 
 void TestSingleInstance::connectionFloodLeavesCommandsWorking()
