@@ -50,6 +50,7 @@ public:
     void PopUpLists(unsigned long timestamp = 0);
     // Acts as the named hot key; false for a name that is none.
     bool RunHotKeyAction(const QString &name, unsigned long timestamp = 0);
+    static bool IsHotKeyActionName(const QString &name);
 
     win::HWND hwnd() const { return hwnd_; }
     QString settingsFilePath() const { return settingsFile_; }
@@ -169,6 +170,10 @@ private:
     void UnloadCalcWindow();
     void Form_Resize();
     void shutdown();
+    // Runs the shutdown once every nested loop has ended; until then it looks again shortly.
+    void finishExit();
+    // A file that kept its old contents is worth a line on standard error.
+    static void reportIfNotSaved(bool saved, const iniMente &document);
     void showPreviewFor(int group, int item);
     void showWindowRemembering();
     void writeClipboard(const QString &text);

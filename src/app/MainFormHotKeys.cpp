@@ -20,6 +20,8 @@
 #include <cerrno>
 #include <cstring>
 
+#include <algorithm>
+
 void MainForm::connectHotKeyCommands()
 {
     connect(MenuExtAPP, &QAction::triggered, this, &MainForm::MenuExtAPP_Click);
@@ -89,15 +91,18 @@ void MainForm::clsHotKey_HotKey(const QString &key, unsigned long timestamp)
         MenuDicTV_Click(timestamp);
 }
 
+bool MainForm::IsHotKeyActionName(const QString &name)
+{
+    const auto &keys = HotKeyDefaults();
+    return std::any_of(keys.begin(), keys.end(), [&](const HotKeyDefault &key) { return key.name == name; });
+}
+
 bool MainForm::RunHotKeyAction(const QString &name, unsigned long timestamp)
 {
-    for (const HotKeyDefault &key : HotKeyDefaults()) {
-        if (key.name == name) {
-            clsHotKey_HotKey(name, timestamp);
-            return true;
-        }
-    }
-    return false;
+    if (!IsHotKeyActionName(name))
+        return false;
+    clsHotKey_HotKey(name, timestamp);
+    return true;
 }
 
 bool MainForm::afterCopyHides() const

@@ -24,6 +24,7 @@
 
 #include <cmath>
 #include <optional>
+#include <cstdio>
 
 namespace {
 
@@ -58,13 +59,13 @@ void MainForm::Form_Load(const QString &commandLine)
     }
 
     if (!Tool::CanOpenFile(iniData.GetiniValue(QStringLiteral("Txtfile"))))
-        iniData.iniSaver(settingsFile_); // so a new settings file exists on disk at once
+        reportIfNotSaved(iniData.iniSaver(settingsFile_), iniData); // so a new settings file exists on disk at once
     MenuReloadItem_Click();
 
     ApplySettings();
     tmrMemoFileCheck->setInterval(2000);
     tmrMemoFileCheck->start();
-    iniData.iniSaver(settingsFile_);
+    reportIfNotSaved(iniData.iniSaver(settingsFile_), iniData);
     FillRecentMenu(MenuFileRecent, recentMemoList_, true);
     FillRecentMenu(MenuFileRecentVLM, recentEditorList_, false);
     RegisterUpdateChecker();
@@ -284,19 +285,26 @@ void MainForm::requestExit()
     // End every nested loop first (the "%1" wait, menus, message boxes, dialogs).
     if (replaceLoop_)
         replaceLoop_->quit();
-    auto finish = std::make_shared<std::function<void()>>();
-    *finish = [this, finish] {
-        if (QWidget *popup = QApplication::activePopupWidget())
-            popup->close();
-        if (QWidget *modal = QApplication::activeModalWidget())
-            modal->close();
-        if (QThread::currentThread()->loopLevel() > 1) {
-            QTimer::singleShot(10, this, *finish);
-            return;
-        }
-        shutdown();
-    };
-    QTimer::singleShot(0, this, *finish);
+    QTimer::singleShot(0, this, &MainForm::finishExit);
+}
+
+void MainForm::finishExit()
+{
+    if (QWidget *popup = QApplication::activePopupWidget())
+        popup->close();
+    if (QWidget *modal = QApplication::activeModalWidget())
+        modal->close();
+    if (QThread::currentThread()->loopLevel() > 1) {
+        QTimer::singleShot(10, this, &MainForm::finishExit);
+        return;
+    }
+    shutdown();
+}
+
+void MainForm::reportIfNotSaved(bool saved, const iniMente &document)
+{
+    if (!saved)
+        std::fprintf(stderr, "Quillbox: not saved, the old file is kept: %s\n", qUtf8Printable(document.lastSaveError()));
 }
 
 void MainForm::shutdown()
@@ -308,7 +316,7 @@ void MainForm::shutdown()
     storePlacement();
     UnloadLookupWindows();
     UnloadCalcWindow();
-    iniData.iniSaverSameFilename();
+    reportIfNotSaved(iniData.iniSaverSameFilename(), iniData);
     ReleaseHotKeysAndTray();
     shutDown_ = true;
     Q_EMIT shutdownFinished();

@@ -116,7 +116,7 @@ void MainForm::AddRecentFile(const QString &path, iniMente &list)
     // Another copy of the program may have changed the file since we last read it.
     list.iniLoader(Tool::MakePath(paths_.programFolder, QStringLiteral("RecentVLW.ini")));
     RecentFiles::AddPath(list, path);
-    list.iniSaverSameFilename();
+    reportIfNotSaved(list.iniSaverSameFilename(), list);
     FillRecentMenu(MenuFileRecent, list, true);
 }
 

@@ -20,8 +20,10 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QThread>
+#include <QMessageBox>
 #include <QSessionManager>
 #include <QTextStream>
+#include <QTimer>
 #include <cstdio>
 
 namespace {
@@ -72,8 +74,15 @@ int runResident(int argc, char **argv, const CommandLine &cmd)
     QApplication::setQuitOnLastWindowClosed(false);
 
     SingleInstance instance;
-    if (!instance.acquire())
-        return 0; // another copy runs: end silently
+    if (!instance.acquire()) {
+        if (instance.error().isEmpty())
+            return 0; // another copy runs: end silently
+        // Without a lock two copies would share every file unguarded.
+        const QString text = QStringLiteral("Quillbox cannot start: %1").arg(instance.error());
+        std::fprintf(stderr, "%s\n", qUtf8Printable(text));
+        QMessageBox::critical(nullptr, QCoreApplication::applicationName(), text);
+        return 1;
+    }
 
     const ProgramFolder folder = ProgramFolder::forThisProgram();
     folder.ensureUserFolder();
@@ -115,8 +124,11 @@ int runResident(int argc, char **argv, const CommandLine &cmd)
                              quitReplies.append(reply); // answered once the shutdown has finished
                              form.requestExit();
                          } else if (command == QStringLiteral("hotkey")) {
-                             const bool known = form.RunHotKeyAction(arg);
+                             const bool known = MainForm::IsHotKeyActionName(arg);
                              reply.send(known ? 0 : 1, known ? QString() : QStringLiteral("unknown hot key: ") + arg);
+                             // The action may open a box with its own event loop: answer first.
+                             if (known)
+                                 QTimer::singleShot(0, &form, [&form, arg] { form.RunHotKeyAction(arg); });
                          } else {
                              reply.send(1, QStringLiteral("unknown command: ") + command);
                          }

@@ -1,11 +1,10 @@
 #include "platform/AtomicFile.h"
 
 #include <QDir>
-#include <QFileInfo>
 #include <QFile>
+#include <QFileInfo>
 
 #include <cerrno>
-#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -14,11 +13,6 @@
 namespace AtomicFile {
 namespace {
 
-QString systemError(int code)
-{
-    return QString::fromLocal8Bit(std::strerror(code));
-}
-
 // The file a write to path ends up in: links are followed, even a dangling one.
 QString finalTarget(const QString &path)
 {
@@ -26,18 +20,6 @@ QString finalTarget(const QString &path)
     for (int hops = 0; hops < 40 && info.isSymLink(); ++hops)
         info.setFile(QDir(info.absolutePath()).absoluteFilePath(info.symLinkTarget()));
     return info.absoluteFilePath();
-}
-
-mode_t newFileMode(const QByteArray &target, int requested)
-{
-    if (requested != Options::KeepMode)
-        return mode_t(requested);
-    struct stat st;
-    if (::stat(target.constData(), &st) == 0)
-        return st.st_mode & 07777;
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    return 0666 & ~mask;
 }
 
 bool writeAll(int fd, const QByteArray &data)
@@ -50,13 +32,28 @@ bool writeAll(int fd, const QByteArray &data)
             continue;
         if (n <= 0) {
             if (n == 0)
-                errno = EIO;
+                errno = ENOSPC;
             return false;
         }
         p += n;
         left -= n;
     }
     return true;
+}
+
+// The folder refuses new files but the file itself may be written: rewrite it in place, but
+// only once the disk has promised room for all of it. Returns 0 or an errno value.
+int rewriteInPlace(const QByteArray &target, const QByteArray &data)
+{
+    const int fd = ::open(target.constData(), O_WRONLY | O_CLOEXEC);
+    if (fd < 0)
+        return errno;
+    int err = data.isEmpty() ? 0 : ::posix_fallocate(fd, 0, off_t(data.size()));
+    if (err == 0 && !(writeAll(fd, data) && ::ftruncate(fd, off_t(data.size())) == 0 && ::fsync(fd) == 0))
+        err = errno;
+    if (::close(fd) != 0 && err == 0)
+        err = errno;
+    return err;
 }
 
 } // namespace
@@ -92,19 +89,36 @@ int writeAt(int folder, const QString &name, const QByteArray &data, unsigned mo
 bool write(const QString &path, const QByteArray &data, QString *error, const Options &options)
 {
     const QString target = options.followLinks ? finalTarget(path) : QFileInfo(path).absoluteFilePath();
+    const QByteArray targetName = QFile::encodeName(target);
     const QFileInfo info(target);
+    const auto fail = [&](int err) {
+        if (error)
+            *error = QStringLiteral("%1: %2").arg(target, QString::fromLocal8Bit(std::strerror(err)));
+        return false;
+    };
+
+    struct stat old;
+    const bool exists = ::lstat(targetName.constData(), &old) == 0 && !S_ISLNK(old.st_mode);
+    if (exists && !S_ISREG(old.st_mode))
+        return fail(S_ISDIR(old.st_mode) ? EISDIR : EINVAL);
+    mode_t mode = options.mode != Options::KeepMode ? mode_t(options.mode) : exists ? old.st_mode & 07755 : 0600;
+
     const int folder = ::open(QFile::encodeName(info.absolutePath()).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    int failure = folder < 0 ? errno : 0;
-    if (folder >= 0) {
-        failure = writeAt(folder, info.fileName(), data, newFileMode(QFile::encodeName(target), options.mode),
-                          options.beforeRename);
-        if (failure == 0)
-            ::fsync(folder);
-        ::close(folder);
+    if (folder < 0)
+        return fail(errno);
+    int err = writeAt(folder, info.fileName(), data, mode, options.beforeRename);
+    if ((err == EACCES || err == EPERM) && exists && ::access(targetName.constData(), W_OK) == 0)
+        err = rewriteInPlace(targetName, data);
+    else if (err == 0)
+        ::fsync(folder); // the rename itself must reach the disk too
+    ::close(folder);
+    if (err != 0)
+        return fail(err);
+    // Root saving a user's file must not leave it to root.
+    if (exists && ::getuid() == 0 && old.st_uid != 0) {
+        [[maybe_unused]] const int chowned = ::chown(targetName.constData(), old.st_uid, old.st_gid);
     }
-    if (failure != 0 && error)
-        *error = systemError(failure);
-    return failure == 0;
+    return true;
 }
 
 } // namespace AtomicFile

@@ -8,8 +8,9 @@
 namespace AtomicFile {
 
 struct Options {
-    // Permission bits of the new file; KeepMode: those of the file replaced, or 0666 less
-    // the umask for a new file.
+    // KeepMode: a replaced file keeps its mode less the write bits of group and others, and its
+    // owner; a new file is readable and writable by its owner only, whatever the umask (settings
+    // name programs that get started).
     static constexpr int KeepMode = -1;
     int mode = KeepMode;
     // Called after the new bytes are on disk and before the rename; false makes the write
@@ -21,8 +22,10 @@ struct Options {
 
 // Writes data to a temporary file beside path (every write checked), flushes it to disk,
 // renames it over path and flushes the folder. A symbolic link is followed (unless the options
-// say not to), so the link stays and its target gets the new contents. On failure the temporary file is removed, path is
-// untouched, and *error holds the system's description.
+// say not to), so the link stays and its target gets the new contents. Where no temporary file
+// can be made (a folder we may not write to), an existing file is rewritten in place once its
+// room is reserved, so a full disk still leaves it whole. On failure path is untouched, no
+// temporary file is left, and *error names the file and the system's reason.
 bool write(const QString &path, const QByteArray &data, QString *error = nullptr, const Options &options = {});
 
 // The same inside an open folder: name is replaced (a link there too, never written through),

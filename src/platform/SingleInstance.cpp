@@ -10,6 +10,7 @@
 #include <QTimer>
 #include <QUrl>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -19,8 +20,11 @@
 
 namespace {
 
-constexpr int kMaxLine = 4096;
+constexpr int kMaxLine = 4096; // one command, its newline included
 constexpr int kIdleClientMs = 5000;
+// Clients at once; a newcomer beyond that pushes out the oldest one that has sent nothing.
+constexpr int kMaxClients = 32;
+constexpr int kServerCheckMs = 2000;
 
 struct flock wholeFileLock(short type)
 {
@@ -61,6 +65,44 @@ bool readLine(QLocalSocket &socket, const QElapsedTimer &clock, qint64 deadlineM
     }
     *line = socket.readLine(kMaxLine + 1);
     return true;
+}
+
+const char kLockName[] = "quillbox.lock";
+const char kSocketName[] = "quillbox.sock";
+
+QString systemError()
+{
+    return QString::fromLocal8Bit(std::strerror(errno));
+}
+
+// Why a folder cannot hold our lock and socket: anyone else may write to it, it is a link,
+// or something we keep there is a link or belongs to someone else. Empty when it is safe.
+// A private folder is made when missing, and its access narrowed to us.
+QString untrustedReason(const QString &folder, uint uid, bool isPrivate)
+{
+    const QByteArray path = QFile::encodeName(folder);
+    if (isPrivate && ::mkdir(path.constData(), 0700) != 0 && errno != EEXIST)
+        return QStringLiteral("cannot create %1: %2").arg(folder, systemError());
+    struct stat st;
+    if (::lstat(path.constData(), &st) != 0)
+        return QStringLiteral("%1: %2").arg(folder, systemError());
+    if (!S_ISDIR(st.st_mode))
+        return QStringLiteral("%1 is not a folder").arg(folder);
+    if (st.st_uid != uid)
+        return QStringLiteral("%1 is owned by another user").arg(folder);
+    if (isPrivate && (st.st_mode & 0077) != 0 && ::chmod(path.constData(), 0700) != 0)
+        return QStringLiteral("cannot restrict access to %1: %2").arg(folder, systemError());
+    if (!isPrivate && (st.st_mode & 0022) != 0)
+        return QStringLiteral("%1 is open to other users").arg(folder);
+    for (const char *name : {kLockName, kSocketName}) {
+        const QByteArray entry = path + '/' + name;
+        if (::lstat(entry.constData(), &st) != 0)
+            continue;
+        const bool rightKind = name == kLockName ? S_ISREG(st.st_mode) : S_ISSOCK(st.st_mode);
+        if (!rightKind || st.st_uid != uid)
+            return QStringLiteral("%1 is not ours").arg(QFile::decodeName(entry));
+    }
+    return QString();
 }
 
 } // namespace
@@ -107,57 +149,62 @@ SingleInstance::~SingleInstance()
 
 QString SingleInstance::defaultRuntimeFolder(QString *error)
 {
-    return resolveRuntimeFolder(qEnvironmentVariable("XDG_RUNTIME_DIR"), QStringLiteral("/tmp"),
+    QString cache = qEnvironmentVariable("XDG_CACHE_HOME");
+    if (!QDir::isAbsolutePath(cache))
+        cache = QDir::homePath() + QStringLiteral("/.cache");
+    return resolveRuntimeFolder(qEnvironmentVariable("XDG_RUNTIME_DIR"), cache + QStringLiteral("/quillbox"),
                                 uint(::getuid()), error);
 }
 
-QString SingleInstance::resolveRuntimeFolder(const QString &xdgRuntimeDir, const QString &fallbackBase,
+QString SingleInstance::resolveRuntimeFolder(const QString &xdgRuntimeDir, const QString &privateFolder,
                                              uint uid, QString *error)
 {
-    if (!xdgRuntimeDir.isEmpty() && QDir::isAbsolutePath(xdgRuntimeDir) && QDir(xdgRuntimeDir).exists())
-        return QDir::cleanPath(xdgRuntimeDir);
-
-    const QString folder = QDir::cleanPath(fallbackBase) + QStringLiteral("/quillbox-") + QString::number(uid);
-    const QByteArray path = QFile::encodeName(folder);
-    auto fail = [&](const QString &why) {
-        if (error)
-            *error = why;
-        return QString();
-    };
-    if (::mkdir(path.constData(), 0700) != 0 && errno != EEXIST)
-        return fail(QStringLiteral("Cannot create %1: %2").arg(folder, QString::fromLocal8Bit(std::strerror(errno))));
-    // Someone else may have made it first, in a shared /tmp: never trust a folder we do not own.
-    struct stat st;
-    if (::lstat(path.constData(), &st) != 0 || !S_ISDIR(st.st_mode))
-        return fail(QStringLiteral("%1 is not a folder").arg(folder));
-    if (st.st_uid != uid)
-        return fail(QStringLiteral("%1 is owned by another user").arg(folder));
-    if ((st.st_mode & 0077) != 0 && ::chmod(path.constData(), 0700) != 0)
-        return fail(QStringLiteral("Cannot restrict access to %1").arg(folder));
-    return folder;
+    QStringList reasons;
+    if (QDir::isAbsolutePath(xdgRuntimeDir)) {
+        const QString folder = QDir::cleanPath(xdgRuntimeDir);
+        const QString why = untrustedReason(folder, uid, false);
+        if (why.isEmpty())
+            return folder;
+        reasons << why;
+    }
+    const QString folder = QDir::cleanPath(privateFolder);
+    QDir().mkpath(QFileInfo(folder).path());
+    const QString why = untrustedReason(folder, uid, true);
+    if (why.isEmpty())
+        return folder;
+    reasons << why;
+    if (error)
+        *error = reasons.join(QStringLiteral("; "));
+    return QString();
 }
 
 QString SingleInstance::lockPath() const
 {
-    return m_folder + QStringLiteral("/quillbox.lock");
+    return m_folder + QLatin1Char('/') + QLatin1String(kLockName);
 }
 
 QString SingleInstance::socketPath() const
 {
-    return m_folder + QStringLiteral("/quillbox.sock");
+    return m_folder + QLatin1Char('/') + QLatin1String(kSocketName);
 }
 
 bool SingleInstance::acquire()
 {
     if (m_lockFd >= 0)
         return true;
-    if (m_folder.isEmpty())
-        return true; // nothing can guard us; running beats not starting at all
+    if (m_folder.isEmpty()) {
+        if (m_error.isEmpty())
+            m_error = QStringLiteral("No runtime folder.");
+        return false;
+    }
     const QByteArray path = QFile::encodeName(lockPath());
     const int fd = ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
-    if (fd < 0) {
-        m_error = QStringLiteral("Cannot open %1").arg(lockPath());
-        return true;
+    struct stat st;
+    if (fd < 0 || ::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_uid != ::getuid()) {
+        m_error = QStringLiteral("Cannot use %1: %2").arg(lockPath(), fd < 0 ? systemError() : QStringLiteral("not ours"));
+        if (fd >= 0)
+            ::close(fd);
+        return false;
     }
     // An open-file-description lock: held per open file (so a second open in this same
     // process conflicts too) and released by the kernel when the process dies.
@@ -165,13 +212,23 @@ bool SingleInstance::acquire()
     if (::fcntl(fd, F_OFD_SETLK, &fl) != 0) {
         const int err = errno;
         ::close(fd);
-        if (err == EAGAIN || err == EACCES)
-            return false;
-        m_error = QStringLiteral("Cannot lock %1").arg(lockPath());
-        return true;
+        if (err != EAGAIN && err != EACCES)
+            m_error = QStringLiteral("Cannot lock %1: %2").arg(lockPath(), QString::fromLocal8Bit(std::strerror(err)));
+        return false;
     }
     m_lockFd = fd;
+    listen();
+    // The server closes for good on some errors (no descriptors left, the socket file
+    // removed by a clean-up): open it again, or commands could never reach us.
+    m_serverCheck = new QTimer(this);
+    connect(m_serverCheck, &QTimer::timeout, this, &SingleInstance::keepListening);
+    m_serverCheck->start(kServerCheckMs);
+    return true;
+}
 
+bool SingleInstance::listen()
+{
+    delete m_server; // connected clients are our children and stay
     // A socket left by a killed copy is stale: we hold the lock now.
     QLocalServer::removeServer(socketPath());
     m_server = new QLocalServer(this);
@@ -180,14 +237,24 @@ bool SingleInstance::acquire()
         m_error = m_server->errorString();
         delete m_server;
         m_server = nullptr;
-    } else {
-        connect(m_server, &QLocalServer::newConnection, this, &SingleInstance::onNewConnection);
+        return false;
     }
+    connect(m_server, &QLocalServer::newConnection, this, &SingleInstance::onNewConnection);
     return true;
+}
+
+void SingleInstance::keepListening()
+{
+    struct stat st;
+    const bool socketThere = ::lstat(QFile::encodeName(socketPath()).constData(), &st) == 0 && S_ISSOCK(st.st_mode);
+    if (!m_server || !m_server->isListening() || !socketThere)
+        listen();
 }
 
 void SingleInstance::stopListening()
 {
+    delete m_serverCheck;
+    m_serverCheck = nullptr;
     if (!m_server)
         return;
     m_server->close(); // also removes the socket file
@@ -227,6 +294,17 @@ bool SingleInstance::isRunning() const
 void SingleInstance::onNewConnection()
 {
     while (QLocalSocket *socket = m_server ? m_server->nextPendingConnection() : nullptr) {
+        const auto clients = findChildren<QLocalSocket *>(QString(), Qt::FindDirectChildrenOnly);
+        if (clients.size() >= kMaxClients) {
+            // Idle connections must not lock real commands out (nor use up our descriptors).
+            auto idle = std::find_if(clients.begin(), clients.end(),
+                                     [](QLocalSocket *c) { return !c->property("qb_command").toBool(); });
+            if (idle == clients.end()) {
+                delete socket;
+                continue;
+            }
+            delete *idle; // not inside any signal of that socket
+        }
         socket->setParent(this);
         connect(socket, &QLocalSocket::readyRead, this, [this, socket] { onReadyRead(socket); });
         connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
@@ -246,21 +324,28 @@ void SingleInstance::onReadyRead(QLocalSocket *socket)
         socket->readAll(); // one command per connection
         return;
     }
-    if (!socket->canReadLine()) {
-        if (socket->bytesAvailable() > kMaxLine) {
-            socket->abort();
-            socket->deleteLater();
-        }
+    if (!socket->canReadLine() && socket->bytesAvailable() < kMaxLine)
         return;
-    }
-    QString command, arg;
-    const bool ok = decodeLine(socket->readLine(kMaxLine + 1), &command, &arg);
+    const QByteArray line = socket->readLine(kMaxLine + 1);
     socket->setProperty("qb_command", true);
     CommandReply reply(socket);
-    if (!ok) {
+    QString command, arg;
+    if (!line.endsWith('\n')) { // readLine stops one byte short of its limit
+        reply.send(2, QStringLiteral("Command too long."));
+        return;
+    }
+    if (!decodeLine(line, &command, &arg)) {
         reply.send(2, QStringLiteral("Malformed command."));
         return;
     }
+    // The receiver may run a nested event loop (a message box) in which this socket
+    // disconnects and is deleted: never call it from inside the socket's own signal.
+    QMetaObject::invokeMethod(
+        this, [this, command, arg, reply] { deliver(command, arg, reply); }, Qt::QueuedConnection);
+}
+
+void SingleInstance::deliver(const QString &command, const QString &arg, const CommandReply &reply)
+{
     if (!isSignalConnected(QMetaMethod::fromSignal(&SingleInstance::commandReceived))) {
         reply.send(1, QStringLiteral("Quillbox cannot take commands yet."));
         return;

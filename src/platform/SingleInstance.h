@@ -4,6 +4,8 @@
 // The running copy holds an open-file-description lock on "quillbox.lock" in the runtime
 // folder; the kernel drops it when the process dies, so a start after SIGKILL works. It also
 // listens on the local socket "quillbox.sock" there for one-line commands ("quit", "hotkey").
+// Commands reach the receiver from the event loop, never from inside a socket's own signal,
+// so a receiver may open a modal box while clients come and go.
 #include <QObject>
 #include <QPointer>
 #include <QString>
@@ -34,14 +36,15 @@ public:
     explicit SingleInstance(const QString &runtimeFolder, QObject *parent = nullptr);
     ~SingleInstance() override;
 
-    // $XDG_RUNTIME_DIR when it names a folder, else /tmp/quillbox-<uid> (made with mode 0700).
-    // Empty, with the reason in *error, when the fallback folder is unsafe.
+    // $XDG_RUNTIME_DIR when only this user can write to it and what we keep there is ours,
+    // else a private folder in the user's cache folder ($XDG_CACHE_HOME or ~/.cache, then
+    // "quillbox", made with mode 0700). Empty, with the reasons in *error, when neither is safe.
     static QString defaultRuntimeFolder(QString *error = nullptr);
-    static QString resolveRuntimeFolder(const QString &xdgRuntimeDir, const QString &fallbackBase,
+    static QString resolveRuntimeFolder(const QString &xdgRuntimeDir, const QString &privateFolder,
                                         uint uid, QString *error = nullptr);
 
-    // True when this process is now the running copy (also when no runtime folder can be
-    // used: then nothing guards against a second copy, and error() says why).
+    // True when this process is now the running copy. False when another copy runs (error()
+    // is empty) or when no safe runtime folder or lock exists (error() says why).
     bool acquire();
     bool isPrimary() const { return m_lockFd >= 0; }
     QString error() const { return m_error; }
@@ -68,14 +71,18 @@ Q_SIGNALS:
     void commandReceived(const QString &command, const QString &arg, const CommandReply &reply);
 
 private:
+    bool listen();
+    void keepListening();
     void onNewConnection();
     void onReadyRead(QLocalSocket *socket);
+    void deliver(const QString &command, const QString &arg, const CommandReply &reply);
     QLocalSocket *connectToRunning(qint64 deadlineMs, const class QElapsedTimer &clock) const;
 
     QString m_folder;
     QString m_error;
     int m_lockFd = -1;
     QLocalServer *m_server = nullptr;
+    class QTimer *m_serverCheck = nullptr;
     int m_quitTimeoutMs = 10000;
     int m_answerTimeoutMs = 5000;
 };

@@ -1,9 +1,9 @@
 #include "settings/iniMente.h"
 
+#include "platform/AtomicFile.h"
 #include "platform/Cp932.h"
 
 #include <QFile>
-#include <QSaveFile>
 
 #include <algorithm>
 #include <cerrno>
@@ -193,17 +193,8 @@ bool iniMente::iniSaver(const QString &Filename)
     if (!lossless)
         bytes = QByteArray("\xEF\xBB\xBF") + text.toUtf8();
 
-    // Write beside the file and rename over it, so a failed write never costs the old file.
-    QSaveFile file(Filename);
-    file.setDirectWriteFallback(true);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    if (file.write(bytes) != bytes.size()) {
-        file.cancelWriting();
-        file.commit();
-        return false;
-    }
-    return file.commit();
+    saveError_.clear();
+    return AtomicFile::write(Filename, bytes, &saveError_);
 }
 
 bool iniMente::iniSaverSameFilename()

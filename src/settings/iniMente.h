@@ -17,6 +17,8 @@ public:
     QString GetiniFilename() const;
     bool iniSaver(const QString &Filename);
     bool iniSaverSameFilename();
+    // Why the last save failed (the file, then the system's reason); empty after a success.
+    QString lastSaveError() const { return saveError_; }
 
     // Without a default a missing key reads as empty and nothing is added.
     QString GetiniValue(const QString &ItemName) const;
@@ -76,6 +78,7 @@ private:
     // lower-cased key -> index of its first entry; entries are never removed, so it stays valid
     QHash<QString, int> index_;
     QString filename_;
+    QString saveError_;
     QString groupPrefix_;
     int groupStart_ = 0;
 };

@@ -3,11 +3,42 @@
 #include "platform/Cp932.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QFile>
 #include <QFileInfo>
 #include <QTest>
 
+#include <csignal>
+#include <sys/prctl.h>
+#include <unistd.h>
+
 namespace e2e {
+
+namespace {
+
+// Whatever a test starts dies with the test program, also when that one crashes or stops
+// at a fatal check and no destructor runs.
+void dieWithTheTest(QProcess &p)
+{
+    p.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGKILL); });
+}
+
+// Every running process whose program is the given file (a sandbox's own copy).
+QList<pid_t> processesRunning(const QString &program)
+{
+    QList<pid_t> pids;
+    const QString target = QFileInfo(program).canonicalFilePath();
+    const QStringList entries = QDir(QStringLiteral("/proc")).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+    for (const QString &entry : entries) {
+        bool isPid = false;
+        const pid_t pid = pid_t(entry.toInt(&isPid));
+        if (isPid && QFileInfo(QStringLiteral("/proc/%1/exe").arg(entry)).symLinkTarget() == target)
+            pids << pid;
+    }
+    return pids;
+}
+
+} // namespace
 
 void startTool(QProcess &p, const QString &program, const QStringList &args)
 {
@@ -157,6 +188,12 @@ QuillboxSandbox::~QuillboxSandbox()
             p->waitForFinished(3000);
         }
     }
+    // Copies that escaped our handles (started by another program, or orphaned).
+    const QList<pid_t> escaped = processesRunning(exe());
+    for (pid_t pid : escaped) {
+        qWarning("killing Quillbox %d that the test left running", int(pid));
+        ::kill(pid, SIGKILL);
+    }
 }
 
 QProcessEnvironment QuillboxSandbox::env() const
@@ -174,6 +211,7 @@ QProcess *QuillboxSandbox::start(const QStringList &args, const QString &working
     auto p = std::make_unique<QProcess>();
     p->setProcessEnvironment(env());
     p->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    dieWithTheTest(*p);
     if (!workingDir.isEmpty())
         p->setWorkingDirectory(workingDir);
     p->start(exe(), args);
@@ -185,6 +223,7 @@ QProcess *QuillboxSandbox::startProcess(const QString &program, const QStringLis
 {
     auto p = std::make_unique<QProcess>();
     p->setProcessEnvironment(env());
+    dieWithTheTest(*p);
     startTool(*p, program, args);
     started_.push_back(std::move(p));
     return started_.back().get();
@@ -194,6 +233,7 @@ int QuillboxSandbox::quillbox(const QStringList &args, QString *out, QString *er
 {
     QProcess p;
     p.setProcessEnvironment(env());
+    dieWithTheTest(p);
     p.start(exe(), args);
     const bool finished = p.waitForFinished(15000);
     if (out)

@@ -65,13 +65,11 @@ class TestE2EClipboard : public QObject
     // Switches the history with the pop-up menu: オプション(&6), クリップボード履歴(&H), ON/OFF(&C).
     void toggleHistoryWithMenu()
     {
-        // The hot key returns only when the menu closes, so it runs beside the keystrokes.
-        QProcess *menu = box_->startProcess(box_->exe(), {QStringLiteral("--hotkey"), QStringLiteral("PopUpMenu")});
-        QVERIFY(menu->waitForStarted());
+        // The command is answered at once; the menu opens right after it.
+        QCOMPARE(box_->quillbox({QStringLiteral("--hotkey"), QStringLiteral("PopUpMenu")}), 0);
         QTest::qWait(800);
         keys({QStringLiteral("6"), QStringLiteral("h"), QStringLiteral("c")});
-        QVERIFY(menu->waitForFinished(10000));
-        QCOMPARE(menu->exitCode(), 0);
+        QTest::qWait(500); // the menu closes and the choice takes effect
     }
 
     QProcess *startAndWait()

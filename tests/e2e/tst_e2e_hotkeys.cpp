@@ -3,6 +3,7 @@
 // user's keys do), on an X server with a window manager and a tray host.
 #include "QuillboxSandbox.h"
 
+#include <QElapsedTimer>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QSet>
@@ -323,6 +324,40 @@ private Q_SLOTS:
             QVERIFY(hideWindow());
         key(QStringLiteral("alt+Delete"));
         QTRY_VERIFY_WITH_TIMEOUT(windowVisible(), 5000);
+        box_->quitAndWait(p);
+    }
+
+    void clockByCommandAnswersAtOnceAndOutlivesTheBox()
+    {
+        QProcess *p = startQuillbox();
+        QVERIFY(!window_.isEmpty());
+        const QSet<QString> before = visibleWindowsNamed(QStringLiteral("^Quillbox$"));
+        const QStringList clockCommand{QStringLiteral("--hotkey"), QStringLiteral("PopUpClock")};
+
+        QElapsedTimer clock;
+        clock.start();
+        QCOMPARE(box_->quillbox(clockCommand), 0);
+        QVERIFY2(clock.elapsed() < 2000, qPrintable(QString::number(clock.elapsed())));
+        QSet<QString> boxes;
+        for (int i = 0; i < 50 && boxes.isEmpty(); ++i) {
+            QTest::qWait(100);
+            boxes = visibleWindowsNamed(QStringLiteral("^Quillbox$")) - before;
+        }
+        QCOMPARE(boxes.size(), 1);
+
+        // Clients come and go while the box is open; a second clock is refused quietly.
+        clock.restart();
+        QCOMPARE(box_->quillbox(clockCommand), 0);
+        QVERIFY2(clock.elapsed() < 2000, qPrintable(QString::number(clock.elapsed())));
+        QTest::qWait(5500); // longer than a client waits for its answer
+        QCOMPARE(visibleWindowsNamed(QStringLiteral("^Quillbox$")) - before, boxes);
+        QCOMPARE(p->state(), QProcess::Running);
+
+        activate(*boxes.begin());
+        key(QStringLiteral("Return"));
+        QTRY_VERIFY_WITH_TIMEOUT((visibleWindowsNamed(QStringLiteral("^Quillbox$")) - before).isEmpty(), 5000);
+        QTest::qWait(1000);
+        QCOMPARE(p->state(), QProcess::Running);
         box_->quitAndWait(p);
     }
 

@@ -1,13 +1,16 @@
 // Whole-program runs: a copy of the built Quillbox in a fresh folder, driven with xdotool
 // and xclip on the test run's X server, as a user would.
 #include "QuillboxSandbox.h"
+#include "../SmallDisk.h"
 
 #include <QElapsedTimer>
 #include <QFile>
 #include <QRect>
+#include <QFileInfo>
 #include <QTest>
 
 #include <csignal>
+#include <sys/stat.h>
 
 using namespace e2e;
 
@@ -142,6 +145,33 @@ private Q_SLOTS:
         QVERIFY(!QFile::exists(path(QStringLiteral("config/autostart/org.fennecs.Quillbox.desktop"))));
         QCOMPARE(box_->quillbox({QStringLiteral("--autostart")}, &out), 0);
         QCOMPARE(out, QStringLiteral("off\n"));
+    }
+
+    // The settings file on a small file system that fills up while the program runs.
+    void fullDiskAtExitKeepsTheSettingsFile()
+    {
+        SmallDisk disk;
+        if (!disk.mounted)
+            QSKIP("mounting a small file system is not allowed here (needs root)");
+        const QString ini = disk.filePath(QStringLiteral("Quillbox.ini"));
+        QProcess *p = box_->startProcess(box_->exe(), {ini});
+        QVERIFY(!box_->waitForWindow().isEmpty());
+        QTRY_VERIFY_WITH_TIMEOUT(QFileInfo(ini).size() > 0, 5000);
+        // Made for the owner alone, whatever the umask (it names programs that get started).
+        struct stat st;
+        QCOMPARE(::stat(QFile::encodeName(ini).constData(), &st), 0);
+        QCOMPARE(int(st.st_mode & 0777), 0600);
+        const auto contents = [&ini] {
+            QFile f(ini);
+            return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
+        };
+        const QByteArray before = contents();
+
+        QVERIFY(disk.fillUp());
+        box_->quitAndWait(p);
+        QCOMPARE(contents(), before);
+        const QString err = QString::fromLocal8Bit(p->readAllStandardError());
+        QVERIFY2(err.contains(QStringLiteral("not saved")) && err.contains(ini), qPrintable(err));
     }
 
     void startAfterSigkillWorks()

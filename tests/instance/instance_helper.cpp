@@ -1,6 +1,7 @@
 // Acts as a running copy for the single-instance tests (the runtime folder comes from
 // XDG_RUNTIME_DIR):
-//   instance_helper serve MARKER SHUTDOWN_MS  - take the lock; prints "primary" or exits 3;
+//   instance_helper serve MARKER SHUTDOWN_MS  - take the lock; prints "primary", or exits 3
+//       when another copy runs, 4 (the reason on stderr) when no safe folder exists;
 //       "hotkey NAME" appends NAME to MARKER; "quit" keeps the event loop running for
 //       SHUTDOWN_MS as a shutdown would, writes "done" to MARKER, answers and ends.
 //   instance_helper send COMMAND ARG          - the client side; prints the message on stderr.
@@ -31,8 +32,12 @@ int main(int argc, char **argv)
     const QString marker = args[2];
     const int shutdownMs = args[3].toInt();
     SingleInstance instance;
-    if (!instance.acquire() || !instance.isPrimary())
-        return 3;
+    if (!instance.acquire()) {
+        if (instance.error().isEmpty())
+            return 3;
+        std::fprintf(stderr, "%s\n", qUtf8Printable(instance.error()));
+        return 4;
+    }
     bool quitting = false;
     QObject::connect(&instance, &SingleInstance::commandReceived, &app,
                      [&](const QString &command, const QString &arg, const CommandReply &reply) {

@@ -9,8 +9,15 @@
 #include <QThread>
 #include <QtTest>
 
+#include <sys/resource.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
+
+#include <algorithm>
+#include <cstring>
+#include <vector>
 
 namespace {
 
@@ -69,12 +76,18 @@ private Q_SLOTS:
     void unansweredHotkeyIsBounded();
     void quitIsBoundedWhenCopyNeverEnds();
     void commandWithoutReceiverIsAnswered();
-    void oversizedGarbageIsDropped();
+    void commandLengthLimit_data();
+    void commandLengthLimit();
+    void connectionFloodLeavesCommandsWorking();
+    void serverReopensWhenItsSocketIsRemoved();
     void runtimeFolder_data();
     void runtimeFolder();
+    void untrustedRuntimeFolderStillGuards_data();
+    void untrustedRuntimeFolderStillGuards();
 
 private:
-    QProcess *startServer(const QString &marker, int shutdownMs);
+    QProcess *startServer(const QString &marker, int shutdownMs, const QProcessEnvironment &env = {});
+    QProcessEnvironment helperEnv() const;
 
     std::unique_ptr<QTemporaryDir> m_dir;
     QString m_folder;
@@ -87,12 +100,18 @@ void TestSingleInstance::init()
     m_folder = m_dir->path();
 }
 
-QProcess *TestSingleInstance::startServer(const QString &marker, int shutdownMs)
+QProcessEnvironment TestSingleInstance::helperEnv() const
 {
-    auto *p = new QProcess(this);
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_folder);
-    p->setProcessEnvironment(env);
+    env.insert(QStringLiteral("XDG_CACHE_HOME"), m_dir->filePath(QStringLiteral("cache")));
+    return env;
+}
+
+QProcess *TestSingleInstance::startServer(const QString &marker, int shutdownMs, const QProcessEnvironment &env)
+{
+    auto *p = new QProcess(this);
+    p->setProcessEnvironment(env.isEmpty() ? helperEnv() : env);
     p->start(QStringLiteral(INSTANCE_HELPER), {QStringLiteral("serve"), marker, QString::number(shutdownMs)});
     if (!p->waitForStarted(5000) || !p->waitForReadyRead(5000))
         return p;
@@ -236,9 +255,7 @@ void TestSingleInstance::startDuringShutdownDoesNotHang()
     QCOMPARE(server->state(), QProcess::Running);
 
     QProcess quitter;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_folder);
-    quitter.setProcessEnvironment(env);
+    quitter.setProcessEnvironment(helperEnv());
     quitter.start(QStringLiteral(INSTANCE_HELPER), {QStringLiteral("send"), QStringLiteral("quit"), QString()});
     QTRY_VERIFY_WITH_TIMEOUT(!QFileInfo::exists(SingleInstance(m_folder).socketPath()), 3000);
 
@@ -292,81 +309,241 @@ void TestSingleInstance::commandWithoutReceiverIsAnswered()
     QVERIFY(!r.message.isEmpty());
 }
 
-void TestSingleInstance::oversizedGarbageIsDropped()
+void TestSingleInstance::commandLengthLimit_data()
+{
+    QTest::addColumn<int>("lineBytes");
+    QTest::addColumn<bool>("withNewline");
+    QTest::addColumn<bool>("delivered");
+    QTest::newRow("longest allowed") << 4096 << true << true;
+    QTest::newRow("one byte over") << 4097 << true << false;
+    QTest::newRow("far over") << 20000 << true << false;
+    QTest::newRow("far over, no newline") << 20000 << false << false;
+}
+
+void TestSingleInstance::commandLengthLimit()
+{
+    QFETCH(int, lineBytes);
+    QFETCH(bool, withNewline);
+    QFETCH(bool, delivered);
+    SingleInstance running(m_folder);
+    QVERIFY(running.acquire());
+    QStringList args;
+    connect(&running, &SingleInstance::commandReceived, this,
+            [&](const QString &, const QString &arg, const CommandReply &reply) {
+                args << arg;
+                reply.send(0);
+            });
+    // "hotkey", a tab, the argument and the newline make lineBytes in all.
+    const QByteArray prefix = "hotkey\t";
+    QByteArray line = prefix + QByteArray(lineBytes - prefix.size() - 1, 'x');
+    if (withNewline)
+        line += '\n';
+    QLocalSocket raw;
+    raw.connectToServer(running.socketPath());
+    QVERIFY(raw.waitForConnected(2000));
+    raw.write(line);
+    raw.flush();
+    QTRY_VERIFY_WITH_TIMEOUT(raw.canReadLine(), 3000);
+    const QByteArray answer = raw.readLine();
+    QCOMPARE(answer.startsWith("0\t"), delivered);
+    QCOMPARE(args.size(), delivered ? 1 : 0);
+    if (delivered)
+        QCOMPARE(args.first().size(), lineBytes - prefix.size() - 1);
+    else
+        QVERIFY2(answer.startsWith("2\t") && answer.contains("too%20long"), answer.constData());
+
+    // The channel still serves the next client.
+    const ClientResult r = runClient(m_folder, QStringLiteral("hotkey"), QStringLiteral("PopUp"));
+    QCOMPARE(r.code, 0);
+}
+
+void TestSingleInstance::connectionFloodLeavesCommandsWorking()
+{
+    // The running copy gets a desktop's usual descriptor limit; the flood needs more than that.
+    constexpr int serverLimit = 256, floodSize = 400;
+    struct rlimit ours;
+    QCOMPARE(::getrlimit(RLIMIT_NOFILE, &ours), 0);
+    if (ours.rlim_max < rlim_t(floodSize + 100))
+        QSKIP("the descriptor limit is too low for the flood");
+    struct rlimit lim = ours;
+    lim.rlim_cur = serverLimit;
+    QCOMPARE(::setrlimit(RLIMIT_NOFILE, &lim), 0);
+    const QString marker = m_dir->filePath(QStringLiteral("marker"));
+    QProcess *server = startServer(marker, 0);
+    lim.rlim_cur = std::max<rlim_t>(ours.rlim_cur, floodSize + 100);
+    QCOMPARE(::setrlimit(RLIMIT_NOFILE, &lim), 0);
+    QCOMPARE(server->state(), QProcess::Running);
+
+    const QByteArray path = QFile::encodeName(SingleInstance(m_folder).socketPath());
+    struct stat before, after;
+    QCOMPARE(::stat(path.constData(), &before), 0);
+    sockaddr_un addr{};
+    addr.sun_family = AF_UNIX;
+    std::memcpy(addr.sun_path, path.constData(), size_t(path.size()) + 1);
+    std::vector<int> flood;
+    QElapsedTimer clock;
+    clock.start();
+    while (int(flood.size()) < floodSize && clock.elapsed() < 20000) {
+        const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+        QVERIFY(fd >= 0);
+        if (::connect(fd, reinterpret_cast<sockaddr *>(&addr), sizeof addr) == 0) {
+            flood.push_back(fd);
+            continue;
+        }
+        ::close(fd); // the backlog is full: give the server a moment to take connections
+        QThread::msleep(2);
+    }
+    QCOMPARE(int(flood.size()), floodSize);
+
+    SingleInstance client(m_folder);
+    QString message;
+    QCOMPARE(client.sendCommand(QStringLiteral("hotkey"), QStringLiteral("during"), &message), 0);
+    // The server never had to give up and open again.
+    QCOMPARE(::stat(path.constData(), &after), 0);
+    QCOMPARE(after.st_ino, before.st_ino);
+    for (int fd : flood)
+        ::close(fd);
+    QCOMPARE(client.sendCommand(QStringLiteral("hotkey"), QStringLiteral("after"), &message), 0);
+    QCOMPARE(readAll(marker), QStringLiteral("during\nafter\n"));
+    QCOMPARE(client.sendCommand(QStringLiteral("quit"), QString()), 0);
+    QVERIFY(server->state() == QProcess::NotRunning || server->waitForFinished(5000));
+    QCOMPARE(::setrlimit(RLIMIT_NOFILE, &ours), 0);
+}
+
+void TestSingleInstance::serverReopensWhenItsSocketIsRemoved()
 {
     SingleInstance running(m_folder);
     QVERIFY(running.acquire());
     connect(&running, &SingleInstance::commandReceived, this,
             [](const QString &, const QString &, const CommandReply &reply) { reply.send(0); });
-    QLocalSocket raw;
-    raw.connectToServer(running.socketPath());
-    QVERIFY(raw.waitForConnected(2000));
-    raw.write(QByteArray(20000, 'x'));
-    raw.flush();
-    QTRY_COMPARE_WITH_TIMEOUT(raw.state(), QLocalSocket::UnconnectedState, 3000);
-
+    QVERIFY(QFile::remove(running.socketPath())); // as a clean-up of the runtime folder does
+    QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(running.socketPath()), 5000);
     const ClientResult r = runClient(m_folder, QStringLiteral("hotkey"), QStringLiteral("PopUp"));
     QCOMPARE(r.code, 0);
 }
 
 void TestSingleInstance::runtimeFolder_data()
 {
-    QTest::addColumn<QString>("setup");
-    QTest::addColumn<bool>("useXdg");
+    // xdg: what XDG_RUNTIME_DIR names; priv: the private folder; expect: which is used.
+    QTest::addColumn<QString>("xdg");
+    QTest::addColumn<QString>("priv");
     QTest::addColumn<bool>("otherUid");
-    QTest::addColumn<bool>("accepted");
-    QTest::newRow("xdg folder") << "xdg" << true << false << true;
-    QTest::newRow("xdg missing, fallback made") << "" << true << false << true;
-    QTest::newRow("no xdg, fallback made") << "" << false << false << true;
-    QTest::newRow("fallback too open is tightened") << "open" << false << false << true;
-    QTest::newRow("fallback of another user") << "mine" << false << true << false;
-    QTest::newRow("fallback is a link") << "link" << false << false << false;
-    QTest::newRow("fallback is a file") << "file" << false << false << false;
+    QTest::addColumn<QString>("expect");
+    QTest::newRow("xdg folder") << "ok" << "" << false << "xdg";
+    QTest::newRow("xdg unset, private made") << "unset" << "" << false << "private";
+    QTest::newRow("xdg missing, private made") << "missing" << "" << false << "private";
+    QTest::newRow("xdg open to others") << "open" << "" << false << "private";
+    QTest::newRow("xdg is a link") << "link" << "" << false << "private";
+    QTest::newRow("xdg lock is a link") << "lock link" << "" << false << "private";
+    QTest::newRow("xdg socket is a plain file") << "socket file" << "" << false << "private";
+    QTest::newRow("private too open is tightened") << "unset" << "open" << false << "private";
+    QTest::newRow("both of another user") << "ok" << "open" << true << "";
+    QTest::newRow("private is a link") << "unset" << "link" << false << "";
+    QTest::newRow("private is a file") << "link" << "file" << false << "";
 }
 
 void TestSingleInstance::runtimeFolder()
 {
-    QFETCH(QString, setup);
-    QFETCH(bool, useXdg);
+    QFETCH(QString, xdg);
+    QFETCH(QString, priv);
     QFETCH(bool, otherUid);
-    QFETCH(bool, accepted);
+    QFETCH(QString, expect);
 
     const uint uid = uint(::getuid()) + (otherUid ? 1 : 0);
-    const QString base = m_dir->path();
     const QString xdgPath = m_dir->filePath(QStringLiteral("xdg"));
-    const QString fallback = base + QStringLiteral("/quillbox-") + QString::number(uid);
-    const QByteArray fb = QFile::encodeName(fallback);
-    if (setup == QLatin1String("xdg"))
-        QVERIFY(QDir().mkdir(xdgPath));
-    else if (setup == QLatin1String("open") || setup == QLatin1String("mine"))
-        QCOMPARE(::mkdir(fb.constData(), 0755), 0);
-    else if (setup == QLatin1String("link")) {
-        QVERIFY(QDir().mkdir(m_dir->filePath(QStringLiteral("elsewhere"))));
-        QVERIFY(QFile::link(m_dir->filePath(QStringLiteral("elsewhere")), fallback));
-    } else if (setup == QLatin1String("file")) {
-        QFile f(fallback);
-        QVERIFY(f.open(QIODevice::WriteOnly));
-    }
-    if (setup == QLatin1String("open"))
-        QCOMPARE(::chmod(fb.constData(), 0755), 0); // umask may have trimmed it
+    const QString elsewhere = m_dir->filePath(QStringLiteral("elsewhere"));
+    const QString privPath = m_dir->filePath(QStringLiteral("cache/quillbox"));
+    QVERIFY(QDir().mkpath(elsewhere));
+    QVERIFY(QDir().mkpath(m_dir->filePath(QStringLiteral("cache"))));
+    const auto makeFolder = [](const QString &path, int mode) {
+        const QByteArray p = QFile::encodeName(path);
+        return ::mkdir(p.constData(), 0700) == 0 && ::chmod(p.constData(), mode_t(mode)) == 0;
+    };
+    if (xdg == QLatin1String("ok") || xdg == QLatin1String("lock link") || xdg == QLatin1String("socket file"))
+        QVERIFY(makeFolder(xdgPath, 0700));
+    if (xdg == QLatin1String("open"))
+        QVERIFY(makeFolder(xdgPath, 0777));
+    if (xdg == QLatin1String("link"))
+        QVERIFY(QFile::link(elsewhere, xdgPath));
+    if (xdg == QLatin1String("lock link"))
+        QVERIFY(QFile::link(elsewhere + QStringLiteral("/x"), xdgPath + QStringLiteral("/quillbox.lock")));
+    if (xdg == QLatin1String("socket file"))
+        QVERIFY(QFile(xdgPath + QStringLiteral("/quillbox.sock")).open(QIODevice::WriteOnly));
+    if (priv == QLatin1String("open"))
+        QVERIFY(makeFolder(privPath, 0755));
+    if (priv == QLatin1String("link"))
+        QVERIFY(QFile::link(elsewhere, privPath));
+    if (priv == QLatin1String("file"))
+        QVERIFY(QFile(privPath).open(QIODevice::WriteOnly));
 
     QString error;
-    const QString got = SingleInstance::resolveRuntimeFolder(useXdg ? xdgPath : QString(), base, uid, &error);
-    if (!accepted) {
+    const QString got = SingleInstance::resolveRuntimeFolder(xdg == QLatin1String("unset") ? QString() : xdgPath,
+                                                             privPath, uid, &error);
+    if (expect.isEmpty()) {
         QVERIFY(got.isEmpty());
         QVERIFY(!error.isEmpty());
         return;
     }
     QVERIFY2(!got.isEmpty(), qPrintable(error));
-    if (setup == QLatin1String("xdg")) {
-        QCOMPARE(got, xdgPath);
+    QCOMPARE(got, expect == QLatin1String("xdg") ? xdgPath : privPath);
+    struct stat st;
+    QCOMPARE(::lstat(QFile::encodeName(got).constData(), &st), 0);
+    QVERIFY(S_ISDIR(st.st_mode));
+    if (expect == QLatin1String("private"))
+        QCOMPARE(int(st.st_mode & 0777), 0700);
+}
+
+void TestSingleInstance::untrustedRuntimeFolderStillGuards_data()
+{
+    QTest::addColumn<bool>("privateUsable");
+    QTest::newRow("private folder as fallback") << true;
+    QTest::newRow("no safe folder at all") << false;
+}
+
+void TestSingleInstance::untrustedRuntimeFolderStillGuards()
+{
+    QFETCH(bool, privateUsable);
+    // The runtime folder is a link to a folder anyone may write to.
+    const QString shared = m_dir->filePath(QStringLiteral("shared"));
+    QVERIFY(QDir().mkpath(shared));
+    QCOMPARE(::chmod(QFile::encodeName(shared).constData(), 01777), 0);
+    const QString link = m_dir->filePath(QStringLiteral("run"));
+    QVERIFY(QFile::link(shared, link));
+    QProcessEnvironment env = helperEnv();
+    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), link);
+    if (!privateUsable) { // the cache folder cannot hold a folder
+        QVERIFY(QFile(m_dir->filePath(QStringLiteral("cache"))).open(QIODevice::WriteOnly));
+    }
+    const QString marker = m_dir->filePath(QStringLiteral("marker"));
+    QProcess first;
+    first.setProcessEnvironment(env);
+    first.start(QStringLiteral(INSTANCE_HELPER), {QStringLiteral("serve"), marker, QStringLiteral("0")});
+    QVERIFY(first.waitForStarted(5000));
+    if (!privateUsable) {
+        QVERIFY(first.waitForFinished(5000));
+        QCOMPARE(first.exitCode(), 4);
+        QVERIFY(!first.readAllStandardError().trimmed().isEmpty());
         return;
     }
-    QCOMPARE(got, fallback);
-    struct stat st;
-    QCOMPARE(::lstat(fb.constData(), &st), 0);
-    QVERIFY(S_ISDIR(st.st_mode));
-    QCOMPARE(int(st.st_mode & 0777), 0700);
+    QVERIFY(first.waitForReadyRead(5000));
+    QCOMPARE(first.readLine().trimmed(), QByteArray("primary"));
+    QVERIFY(QDir(shared).isEmpty()); // nothing of ours in the shared folder
+
+    // A second copy sees the first, and commands reach it.
+    QProcess second;
+    second.setProcessEnvironment(env);
+    second.start(QStringLiteral(INSTANCE_HELPER), {QStringLiteral("serve"), marker, QStringLiteral("0")});
+    QVERIFY(second.waitForFinished(5000));
+    QCOMPARE(second.exitCode(), 3);
+    for (const QString &command : {QStringLiteral("hotkey"), QStringLiteral("quit")}) {
+        QProcess sender;
+        sender.setProcessEnvironment(env);
+        sender.start(QStringLiteral(INSTANCE_HELPER), {QStringLiteral("send"), command, QStringLiteral("PopUp")});
+        QVERIFY(sender.waitForFinished(10000));
+        QCOMPARE(sender.exitCode(), 0);
+    }
+    QVERIFY(first.state() == QProcess::NotRunning || first.waitForFinished(5000));
+    QCOMPARE(readAll(marker), QStringLiteral("PopUp\ndone\n"));
 }
 
 QTEST_GUILESS_MAIN(TestSingleInstance)
