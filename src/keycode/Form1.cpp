@@ -6,6 +6,7 @@
 
 #include <QCloseEvent>
 #include <QFrame>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMessageBox>
 #include <QMouseEvent>
@@ -50,6 +51,9 @@ Form1::Form1() : window_(this, &Form1Proc)
     btnTapscope = new QLabel(QStringLiteral("KeyCode 取得"), this);
     btnTapscope->setAlignment(Qt::AlignCenter);
     btnTapscope->setAccessibleName(QStringLiteral("KeyCode 取得"));
+    // Reached with Tab from the field and pressed with Space or Enter, as a button is.
+    btnTapscope->setFocusPolicy(Qt::TabFocus);
+    btnTapscope->setCursor(Qt::PointingHandCursor);
     btnTapscope->installEventFilter(this);
     Label1 = new QLabel(QStringLiteral("上の入力欄で、ショートカットに割り当てたいキーを押し、「KeyCode 取得」してください。"), this);
     Label1->setWordWrap(true);
@@ -124,6 +128,13 @@ bool Form1::eventFilter(QObject *watched, QEvent *e)
 {
     if (watched != btnTapscope)
         return QWidget::eventFilter(watched, e);
+    if (e->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent *>(e)->key();
+        if (key == Qt::Key_Space || key == Qt::Key_Return || key == Qt::Key_Enter) {
+            btnTapscope_Click();
+            return true;
+        }
+    }
     if (e->type() == QEvent::MouseButtonPress) {
         btnTapscope_MouseDown();
         return true;

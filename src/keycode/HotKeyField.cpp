@@ -102,8 +102,13 @@ win::LRESULT HotKeyField::FieldProc(win::HWND hwnd, win::UINT msg, win::WPARAM w
 
 bool HotKeyField::event(QEvent *e)
 {
-    // Tab is a key like any other here: the field is where combinations are typed.
+    // Tab and Shift+Tab alone move the focus, so the button is reachable from the keyboard;
+    // with Ctrl or Alt, Tab is a combination like any other.
     if (e->type() == QEvent::KeyPress) {
+        const auto *key = static_cast<QKeyEvent *>(e);
+        const Qt::KeyboardModifiers mods = key->modifiers() & ~Qt::KeypadModifier;
+        if ((key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab) && (mods & ~Qt::ShiftModifier) == 0)
+            return QWidget::event(e);
         keyPressEvent(static_cast<QKeyEvent *>(e));
         return true;
     }

@@ -50,14 +50,17 @@ private Q_SLOTS:
     {
         QTest::addColumn<int>("word"); // what the field holds
         QTest::addColumn<QString>("text");
-        QTest::newRow("Ctrl+Alt+F1") << 0x0670 << "KeyCode : 112\r\n\r\nKeyMask : 6";
-        QTest::newRow("Shift+Left") << 0x0925 << "KeyCode : 37\r\n\r\nKeyMask : 9";
-        QTest::newRow("nothing typed yet") << 0 << "KeyCode : 0\r\n\r\nKeyMask : 0";
+        QTest::addColumn<bool>("byKeyboard"); // Tab to the button, Space presses it
+        QTest::newRow("Ctrl+Alt+F1") << 0x0670 << "KeyCode : 112\r\n\r\nKeyMask : 6" << false;
+        QTest::newRow("Shift+Left") << 0x0925 << "KeyCode : 37\r\n\r\nKeyMask : 9" << false;
+        QTest::newRow("nothing typed yet") << 0 << "KeyCode : 0\r\n\r\nKeyMask : 0" << false;
+        QTest::newRow("by keyboard") << 0x0670 << "KeyCode : 112\r\n\r\nKeyMask : 6" << true;
     }
     void keyCodeBox()
     {
         QFETCH(int, word);
         QFETCH(QString, text);
+        QFETCH(bool, byKeyboard);
         Form1 form;
         form.Form_Load();
         form.show();
@@ -68,8 +71,13 @@ private Q_SLOTS:
 
         QLabel *button = label(form, QStringLiteral("KeyCode 取得"));
         QVERIFY(button);
-        QTest::mousePress(button, Qt::LeftButton, {}, QPoint(5, 5));
-        QCOMPARE(button->frameShape(), QFrame::Box); // the pressed look
+        if (byKeyboard) {
+            QTest::keyClick(field, Qt::Key_Tab);
+            QTRY_VERIFY(button->hasFocus());
+        } else {
+            QTest::mousePress(button, Qt::LeftButton, {}, QPoint(5, 5));
+            QCOMPARE(button->frameShape(), QFrame::Box); // the pressed look
+        }
         QString shownText, shownTitle;
         int buttons = -1;
         QMessageBox::Icon icon = QMessageBox::Critical;
@@ -87,7 +95,10 @@ private Q_SLOTS:
             focusAway = !field->hasFocus();
             box->button(QMessageBox::Ok)->click();
         });
-        QTest::mouseRelease(button, Qt::LeftButton, {}, QPoint(5, 5));
+        if (byKeyboard)
+            QTest::keyClick(button, Qt::Key_Space);
+        else
+            QTest::mouseRelease(button, Qt::LeftButton, {}, QPoint(5, 5));
         QCOMPARE(shownText, text);
         QCOMPARE(shownTitle, QStringLiteral("Tap Scope"));
         QCOMPARE(buttons, int(QMessageBox::Ok));
