@@ -3,7 +3,7 @@ root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build_dir=${QB_BUILD_DIR:-$root/build}
 
 # Debian 12 packages for building, and those the tests drive the program with.
-build_packages="cmake g++ make pkg-config qt6-base-dev qt6-multimedia-dev libgl-dev qt6-webengine-dev libx11-dev libxtst-dev libxcb1-dev libxcb-xfixes0-dev libicu-dev fonts-noto-cjk"
+build_packages="cmake g++ make ccache pkg-config qt6-base-dev qt6-multimedia-dev libgl-dev qt6-webengine-dev libx11-dev libxtst-dev libxcb1-dev libxcb-xfixes0-dev libicu-dev fonts-noto-cjk"
 # Every program a test starts comes from one of these: xset from x11-xserver-utils, xwininfo from x11-utils,
 # setxkbmap from x11-xkb-utils; the package check runs lintian, dpkg-deb, file and the validators.
 test_packages="xvfb xauth openbox trayer xdotool xclip x11-utils x11-xserver-utils imagemagick xterm x11-xkb-utils lintian dpkg-dev file desktop-file-utils appstream"
@@ -21,7 +21,12 @@ ensure_packages() {
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
 }
 
+# Rebuilds of the same sources (another clone, another build folder) come from the cache.
+export CMAKE_CXX_COMPILER_LAUNCHER=ccache CCACHE_BASEDIR=$root CCACHE_NOHASHDIR=1
+
+# Configures and builds; extra arguments go to the configure step. QB_TARGETS limits the build.
 build() {
   cmake -S "$root" -B "$build_dir" -DCMAKE_BUILD_TYPE=${QB_BUILD_TYPE:-RelWithDebInfo} "$@" >/dev/null
-  cmake --build "$build_dir" -j2
+  # shellcheck disable=SC2086
+  cmake --build "$build_dir" -j2 ${QB_TARGETS:+--target $QB_TARGETS}
 }

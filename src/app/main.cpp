@@ -63,11 +63,8 @@ int hotKey(const QString &name)
 
 int runResident(int argc, char **argv, const CommandLine &cmd)
 {
-    const QString noDisplay = X11DisplayProblem(QStringLiteral("Quillbox"));
-    if (!noDisplay.isEmpty()) {
-        std::fprintf(stderr, "%s\n", qUtf8Printable(noDisplay));
+    if (!RequireX11Display(QStringLiteral("Quillbox")))
         return 1;
-    }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quillbox"));
     QGuiApplication::setDesktopFileName(AppIds::quillbox());

@@ -14,11 +14,8 @@ int main(int argc, char **argv)
         std::printf("%s\n", qUtf8Printable(Form1Caption()));
         return 0;
     }
-    const QString noDisplay = X11DisplayProblem(QStringLiteral("Tapscope"));
-    if (!noDisplay.isEmpty()) {
-        std::fprintf(stderr, "%s\n", qUtf8Printable(noDisplay));
+    if (!RequireX11Display(QStringLiteral("Tapscope")))
         return 1;
-    }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tapscope"));
     QGuiApplication::setDesktopFileName(AppIds::tapscope());

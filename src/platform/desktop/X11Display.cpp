@@ -1,5 +1,7 @@
 #include "platform/desktop/X11Display.h"
 
+#include <cstdio>
+
 #include <X11/Xlib.h>
 
 QString X11DisplayProblem(const QString &programName)
@@ -18,4 +20,12 @@ QString X11DisplayProblem(const QString &programName)
         reason = QStringLiteral("cannot open DISPLAY \"%1\"").arg(QString::fromLocal8Bit(name));
     }
     return QStringLiteral("%1: no X display (%2); %1 needs an X11 or XWayland session.").arg(programName, reason);
+}
+
+bool RequireX11Display(const QString &programName)
+{
+    const QString problem = X11DisplayProblem(programName);
+    if (!problem.isEmpty())
+        std::fprintf(stderr, "%s\n", qUtf8Printable(problem));
+    return problem.isEmpty();
 }
