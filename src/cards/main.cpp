@@ -1,6 +1,9 @@
 // QuillboxCards: the card editor of the Quillbox family.
 #include "cards/CardsWindow.h"
+#include "platform/AppIds.h"
 #include "platform/UserStore.h"
+#include "platform/desktop/ProgramIcon.h"
+#include "platform/desktop/X11Display.h"
 
 #include <QApplication>
 #include <QFileInfo>
@@ -52,9 +55,13 @@ int main(int argc, char **argv)
         file = argv[i];
     }
 
+    if (!RequireX11Display(QStringLiteral("QuillboxCards")))
+        return 1;
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("QuillboxCards"));
     QApplication::setApplicationVersion(versionText());
+    QGuiApplication::setDesktopFileName(AppIds::quillboxCards());
+    QApplication::setWindowIcon(ProgramIcon(AppIds::quillboxCards()));
     recordOwnPath();
 
     CardsWindow window;

@@ -108,6 +108,8 @@ private Q_SLOTS:
         QTest::newRow("tapscope without display") << tapscope << QStringList() << "" << 1
                                                   << "Tapscope: no X display (DISPLAY is not set)";
         QTest::newRow("tapscope version") << tapscope << QStringList{"--version"} << "" << 0 << "Tap Scope Ver.1.0.0";
+        QTest::newRow("card editor without display") << QStringLiteral(QUILLBOXCARDS_EXE) << QStringList() << "" << 1
+                                                     << "QuillboxCards: no X display (DISPLAY is not set)";
     }
     void commandLineModes()
     {
