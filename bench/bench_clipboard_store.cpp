@@ -1,5 +1,6 @@
 // One clipboard change recorded in a full history on disk: shift, commit, rebuild of the groups.
 // Prints medians in milliseconds.
+#include "BenchStats.h"
 #include "clipboard/ClipHistory.h"
 #include "platform/UserStore.h"
 #include "settings/iniMente.h"
@@ -20,12 +21,6 @@ QString makeText(int serial, int length)
     while (text.size() < length)
         text += QChar(char16_t(u'a' + (text.size() * 7 + serial) % 26));
     return text.left(length);
-}
-
-double median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
 }
 
 void run(int length, int changes)

@@ -6,6 +6,7 @@
 //    and opening the first window up to its page loaded from a local HTTP server, a second
 //    window likewise, and memory (this process plus the browser's helper processes) before,
 //    with one and with five windows open, and after all are closed. Medians are printed.
+#include "BenchStats.h"
 #include "lookup/DicLoader.h"
 #include "lookup/DicPlugin.h"
 #include "platform/UserStore.h"
@@ -30,12 +31,6 @@
 #include <vector>
 
 namespace {
-
-double median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v.empty() ? 0 : v[v.size() / 2];
-}
 
 // Resident memory of a process in MB.
 double rssMb(qint64 pid)

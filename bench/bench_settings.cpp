@@ -1,5 +1,6 @@
 // Settings document: load a 10,000-line file, 1,000 look-ups, save it again.
 // Usage: bench_settings [folder] [runs]. The save includes the fdatasync of the temporary file.
+#include "BenchStats.h"
 #include "settings/iniMente.h"
 
 #include <QCoreApplication>
@@ -14,12 +15,6 @@
 #include <vector>
 
 namespace {
-
-double median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
 
 } // namespace
 

@@ -4,6 +4,7 @@
 // Prints, as medians over the runs: process start to the main window mapped and focused;
 // to the first command answered (the event loop is idle by then); resident memory after
 // 5 s idle; and an item letter typed (XTest) to Quillbox owning the clipboard.
+#include "BenchStats.h"
 #include "platform/Cp932.h"
 
 #include <QDir>
@@ -22,12 +23,6 @@
 #include <vector>
 
 namespace {
-
-double median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v.empty() ? 0 : v[v.size() / 2];
-}
 
 QString windowName(Display *d, Window w)
 {
