@@ -1,6 +1,7 @@
 #include "app/MainForm.h"
 
 #include "platform/AppIds.h"
+#include "util/OuterFrame.h"
 #include "platform/desktop/ProgramIcon.h"
 #include "app/ListRules.h"
 #include "lookup/DicLoader.h"
@@ -209,7 +210,7 @@ void MainForm::keepOnScreen()
     const QScreen *s = screen();
     if (!s)
         return;
-    const QRect frame = frameGeometry();
+    const QRect frame = OuterGeometry(this);
     const QRect fit = KeepInside(frame, s->availableGeometry());
     if (fit == frame)
         return;
@@ -252,22 +253,16 @@ int MainForm::ListIndex(const QListWidget *list)
     return selected.isEmpty() ? -1 : selected.first().row();
 }
 
-QMargins MainForm::frameMargins() const
-{
-    // Reported by the window manager; empty until it has framed the window.
-    return windowHandle() ? windowHandle()->frameMargins() : QMargins();
-}
-
 int MainForm::frameExtraHeight() const
 {
-    const QMargins m = frameMargins();
+    const QMargins m = OuterFrameMargins(this);
     return m.top() + m.bottom();
 }
 
 void MainForm::applyPendingPlacement()
 {
     // The stored placement is the outer frame's; the client size is known once framed.
-    const QMargins m = frameMargins();
+    const QMargins m = OuterFrameMargins(this);
     if (!pendingOuterGeometry_.isValid() || m.isNull() || !isVisible())
         return;
     const QRect outer = pendingOuterGeometry_;

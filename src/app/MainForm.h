@@ -200,7 +200,6 @@ private:
     static void PlainMessage(QWidget *parent, const QString &text);
     void restorePlacement();
     int frameExtraHeight() const;
-    QMargins frameMargins() const;
     void applyPendingPlacement();
     void setClientHeight(int height);
     // Makes path the card file and shows it, unless it is named like the program.

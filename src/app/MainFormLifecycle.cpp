@@ -7,6 +7,7 @@
 #include "app/SettingColors.h"
 #include "util/Tool.h"
 #include "platform/desktop/DispFormTop.h"
+#include "util/OuterFrame.h"
 
 #include <QAction>
 #include <QApplication>
@@ -160,7 +161,7 @@ void MainForm::restorePlacement()
             return std::nullopt;
         return qRound(twips / 15);
     };
-    QRect frame = frameGeometry();
+    QRect frame = OuterGeometry(this);
     bool any = false;
     if (const auto t = pixels("BootupTop"); t && (any = true))
         frame.moveTop(*t);
@@ -185,7 +186,7 @@ QRect MainForm::onScreens(const QRect &frame) const
     QVector<QRect> available;
     for (const QScreen *s : screens)
         available.append(s->availableGeometry());
-    const int top = frameMargins().top();
+    const int top = OuterFrameMargins(this).top();
     return FitOnScreens(frame, top > 0 ? top : AssumedTitleHeight, available,
                         int(screens.indexOf(QGuiApplication::primaryScreen())));
 }
@@ -193,7 +194,7 @@ QRect MainForm::onScreens(const QRect &frame) const
 void MainForm::storePlacement()
 {
     // A placement not yet applied (the window was never framed) is kept as it was.
-    const QRect outer = pendingOuterGeometry_.isValid() ? pendingOuterGeometry_ : frameGeometry();
+    const QRect outer = pendingOuterGeometry_.isValid() ? pendingOuterGeometry_ : OuterGeometry(this);
     iniData.SetiniValue(QStringLiteral("BootupTop"), QString::number(outer.y() * 15));
     iniData.SetiniValue(QStringLiteral("BootupLeft"), QString::number(outer.x() * 15));
     iniData.SetiniValue(QStringLiteral("BootupHeight"), QString::number(outer.height() * 15));

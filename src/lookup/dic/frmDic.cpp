@@ -2,6 +2,7 @@
 
 #include "lookup/ServiceDefaults.h"
 #include "platform/UserStore.h"
+#include "util/OuterFrame.h"
 #include "util/ChangeComboLines.h"
 #include "util/Tool.h"
 
@@ -219,7 +220,7 @@ void frmDic::restorePlacement()
 
 void frmDic::applyPendingPlacement()
 {
-    const QMargins m = windowHandle() ? windowHandle()->frameMargins() : QMargins();
+    const QMargins m = OuterFrameMargins(this);
     if (!pending_ || m.isNull() || !isVisible())
         return;
     pending_ = false;
@@ -232,7 +233,7 @@ void frmDic::applyPendingPlacement()
 void frmDic::trackNormalPlacement()
 {
     if (!pending_ && windowState() == Qt::WindowNoState && isVisible())
-        normalOuter_ = frameGeometry();
+        normalOuter_ = OuterGeometry(this);
 }
 
 void frmDic::resizeEvent(QResizeEvent *event)

@@ -1,5 +1,7 @@
 #include "platform/desktop/WidgetWindow.h"
 
+#include "util/OuterFrame.h"
+
 #include <QHash>
 
 namespace {
@@ -54,7 +56,7 @@ win::RECT WidgetWindow::windowRect() const
 {
     if (!widget_)
         return {};
-    QRect r = widget_->isWindow() ? widget_->frameGeometry() : widget_->geometry();
+    QRect r = widget_->isWindow() ? OuterGeometry(widget_) : widget_->geometry();
     if (!widget_->isWindow())
         r.moveTopLeft(widget_->parentWidget()->mapToGlobal(r.topLeft()));
     return win::RECT{r.left(), r.top(), r.left() + r.width(), r.top() + r.height()};
@@ -75,10 +77,7 @@ void WidgetWindow::move(qint32 x, qint32 y, qint32 width, qint32 height, bool re
         return;
     if (widget_->isWindow()) {
         // Outer size for a top-level window: take the frame off what the widget gets.
-        const QMargins frame(widget_->geometry().left() - widget_->frameGeometry().left(),
-                             widget_->geometry().top() - widget_->frameGeometry().top(),
-                             widget_->frameGeometry().right() - widget_->geometry().right(),
-                             widget_->frameGeometry().bottom() - widget_->geometry().bottom());
+        const QMargins frame = OuterFrameMargins(widget_);
         widget_->move(x, y);
         widget_->resize(width - frame.left() - frame.right(), height - frame.top() - frame.bottom());
     } else {
