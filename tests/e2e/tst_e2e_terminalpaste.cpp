@@ -34,7 +34,13 @@ private Q_SLOTS:
         keys({QStringLiteral("c"), QStringLiteral("a")});
         QTRY_VERIFY_WITH_TIMEOUT(!box.windowVisible(), 5000);
         // The terminal's line discipline hands cat the first line at once, the last on Enter.
-        QTRY_COMPARE_WITH_TIMEOUT(readText(out), QStringLiteral("ls -l\n"), 5000);
+        // On failure, say where the keys could have gone and what the terminal would have pasted.
+        const auto state = [&] {
+            return QStringLiteral("cat got \"%1\", focus %2 (terminal %3), primary selection \"%4\"")
+                .arg(readText(out), xdo({QStringLiteral("getwindowfocus")}), terminal.first(),
+                     run(QStringLiteral("xclip"), {QStringLiteral("-selection"), QStringLiteral("primary"), QStringLiteral("-o")}));
+        };
+        QTRY_VERIFY2_WITH_TIMEOUT(readText(out) == QStringLiteral("ls -l\n"), qPrintable(state()), 5000);
         QTRY_COMPARE(xdo({QStringLiteral("getwindowfocus")}), terminal.first());
         key(QStringLiteral("Return"));
         QTRY_COMPARE_WITH_TIMEOUT(readText(out), QStringLiteral("ls -l\necho ok\n"), 5000);

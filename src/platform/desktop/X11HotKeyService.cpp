@@ -173,13 +173,24 @@ void X11HotKeyService::renewGrabs()
     m_renewPending = false;
     if (!m_display)
         return;
-    for (Registration &r : m_registrations)
-        ungrab(r);
-    m_numLockMask = readNumLockMask();
+    // Switching between keyboards (a second one, or synthetic input) reports a new keyboard
+    // with the same map: a grab released then would let the hot key pressed meanwhile through
+    // to the focused window. Only grabs whose key or modifiers moved are renewed.
+    const quint32 numLockMask = readNumLockMask();
+    const bool numLockMoved = numLockMask != m_numLockMask;
+    m_numLockMask = numLockMask;
+    QVector<Registration *> moved;
     for (Registration &r : m_registrations) {
+        const quint32 keycode = r.keycode, xmods = r.xmods;
         resolve(r);
-        grab(r); // a combination taken meanwhile stays without a grab
+        if (numLockMoved || r.keycode != keycode || r.xmods != xmods || r.grabs.isEmpty()) {
+            ungrab(r);
+            moved.append(&r);
+        }
     }
+    // All released before any is taken again: one key may have moved onto another's old key.
+    for (Registration *r : qAsConst(moved))
+        grab(*r); // a combination taken meanwhile stays without a grab
 }
 
 void X11HotKeyService::scheduleRenew()
