@@ -43,8 +43,6 @@ public:
     void moveBy(int dx, int dy) override;
 
     unsigned long rememberedWindow() const { return m_focus; }
-    void setFocusTimeout(int ms) { m_focusTimeoutMs = ms; }
-    void setSettleTime(int ms) { m_settleMs = ms; }
     // Where the terminal classes and keys come from, asked at each paste; the defaults without it.
     void setPasteRule(std::function<PasteRule()> rule) { m_rule = std::move(rule); }
     // The window that has the keyboard focus now (0 for none).
@@ -63,7 +61,9 @@ private:
 
     unsigned long m_focus = 0;  // the focus window when our window was shown
     unsigned long m_active = 0; // its top-level, as the window manager named it
-    int m_focusTimeoutMs = 200;
+    // Usually the focus is back within a few ms; a busy machine or window manager needs longer,
+    // and keys sent before it is back are lost.
+    int m_focusTimeoutMs = 1000;
     int m_settleMs = 100;
     std::function<PasteRule()> m_rule;
 };
