@@ -14,6 +14,11 @@ int main(int argc, char **argv)
         std::printf("%s\n", qUtf8Printable(Form1Caption()));
         return 0;
     }
+    if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
+        std::printf("usage: Tapscope [--version | --help]\n"
+                    "Type a key combination into the field and press \"KeyCode 取得\" to see its key code and mask.\n");
+        return 0;
+    }
     if (!RequireX11Display(QStringLiteral("Tapscope")))
         return 1;
     QApplication app(argc, argv);

@@ -28,7 +28,8 @@ DicPlugin *DicLoader::plugin(QString *error)
     }
     if (file.isEmpty()) {
         if (error)
-            *error = QString::fromLatin1(FileName) + QStringLiteral(" not found in ") + folders_.join(QStringLiteral(", "));
+            *error = QString::fromLatin1(FileName) + QStringLiteral(" not found in ") + folders_.join(QStringLiteral(", "))
+                     + QStringLiteral("\r\nパッケージ「" QB_DIC_PACKAGE "」をインストールしてください。");
         return nullptr;
     }
     loader_.setFileName(file);

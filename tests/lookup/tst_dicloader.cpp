@@ -14,6 +14,7 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("content"); // of quillbox_dic.so; empty: no such file
         QTest::addColumn<QString>("errorPart");
         QTest::newRow("missing") << QByteArray() << QStringLiteral("not found in");
+        QTest::newRow("missing names its package") << QByteArray() << QStringLiteral("「quillbox-dictionary」");
         QTest::newRow("not a library") << QByteArray("plain text") << QStringLiteral("quillbox_dic.so");
     }
     void unusable()
