@@ -23,11 +23,11 @@ appstreamcli validate --no-net "$tmp"/prefix/share/metainfo/*.xml || fail "appst
 
 # Each manual page renders without a warning and names every option its program's --help lists.
 for page in $(find "$tmp/prefix/share/man" -name '*.1.gz'); do
-  warnings=$(MANWIDTH=80 man --warnings -l "$page" 2>&1 >/dev/null)
+  warnings=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -l "$page" 2>&1 >/dev/null)
   [ -z "$warnings" ] || fail "$page renders with warnings: $warnings"
 done
 for program in Quillbox Tapscope QuillboxCards; do
-  rendered=$(MANWIDTH=200 man -l "$tmp/prefix/share/man/man1/$program.1.gz" 2>/dev/null)
+  rendered=$(LC_ALL=C.UTF-8 MANWIDTH=200 man -l "$tmp/prefix/share/man/man1/$program.1.gz" 2>/dev/null)
   for option in $("$tmp/prefix/bin/$program" --help | grep -oE -- '(^|[^a-z])--?[a-z][a-z-]*' | grep -oE -- '--?[a-z][a-z-]*' | sort -u); do
     grep -qF -- "$option" <<<"$rendered" || fail "the manual page of $program lacks $option"
   done
