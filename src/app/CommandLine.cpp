@@ -1,5 +1,7 @@
 #include "app/CommandLine.h"
 
+#include "util/Tool.h"
+
 #include <QStringList>
 
 namespace {
@@ -22,9 +24,10 @@ QString UsageText()
 {
     return QStringLiteral(
                "usage: Quillbox [FILE.vlw | FILE.ini | OPTION]\n"
-               "  (no argument)       start Quillbox in the tray, or do nothing when it runs\n"
-               "  FILE.vlw            start with FILE.vlw as the card file\n"
-               "  FILE.ini            start with FILE.ini as the settings file\n"
+               "  (no argument)       start Quillbox, or show the lists of the running Quillbox\n"
+               "  FILE.vlw            make FILE.vlw the card file (the running Quillbox switches to it)\n"
+               "  FILE.ini            start with FILE.ini as the settings file (not while Quillbox runs\n"
+               "                      with another one)\n"
                "  --hotkey NAME       make the running Quillbox act on the hot key NAME (starting it first)\n"
                "                      NAME: ")
            + HotKeyNames.join(QStringLiteral(", "))
@@ -100,4 +103,11 @@ CommandLine ParseCommandLine(int argc, const char *const *argv)
         cmd.file = args.join(u' ');
     }
     return cmd;
+}
+
+QString CommandLineFile(const QString &commandLine, const QString &extension)
+{
+    if (Tool::GetExtension(commandLine).toLower() != extension)
+        return QString();
+    return Tool::RemoveQuotes(commandLine.trimmed());
 }

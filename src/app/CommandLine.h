@@ -13,6 +13,9 @@ struct CommandLine {
 };
 
 CommandLine ParseCommandLine(int argc, const char *const *argv);
+// The path a resident start's command line names when, taken whole as a path, it has the
+// extension (compared in lower case); enclosing spaces and quotes removed. Empty otherwise.
+QString CommandLineFile(const QString &commandLine, const QString &extension);
 // Every option with one line of explanation, for --help and after a usage error.
 QString UsageText();
 // "major.minor.revision" of this build, and the caption "Quillbox with VLM Ver.x.y.z".

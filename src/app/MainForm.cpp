@@ -526,7 +526,7 @@ void MainForm::PlainMessage(QWidget *parent, const QString &text)
 bool MainForm::SwitchMemoFile(const QString &path)
 {
     // A card file named like the program would be taken for the program's own files.
-    if (Tool::GetBaseName(path).compare(paths_.exeBaseName, Qt::CaseInsensitive) == 0) {
+    if (namedLikeProgram(path)) {
         QMessageBox::critical(this, QCoreApplication::applicationName(),
                               QStringLiteral("仕様によりその名前のデータファイルは使用できません。"));
         return false;

@@ -52,6 +52,13 @@ public:
     bool RunHotKeyAction(const QString &name, unsigned long timestamp = 0);
     static bool IsHotKeyActionName(const QString &name);
 
+    // A second start hands its command line over: a settings file other than ours, or a card
+    // file that cannot be used, is refused with a line for that start's standard error.
+    bool CanTakeOverStart(const QString &commandLine, QString *message) const;
+    // The card file named becomes the card file, as the recent-file command makes it; then the
+    // lists show as the "PopUp" hot key shows them.
+    void TakeOverStart(const QString &commandLine);
+
     win::HWND hwnd() const { return hwnd_; }
     QString settingsFilePath() const { return settingsFile_; }
 
@@ -214,6 +221,12 @@ private:
     void RegisterUpdateChecker();
     void RegisterHotKeys();
     void CreateTrayIcon();
+    // Without a notification area the user is told once how the lists come back; until then
+    // nothing but the user hides the window.
+    void watchForTrayArea();
+    void showNoTrayHint();
+    void hideUnlessUnreachable();
+    bool namedLikeProgram(const QString &path) const;
     void ReleaseHotKeysAndTray();
     void StartClipMonitor();
     void StopClipMonitor();
@@ -245,6 +258,7 @@ private:
     QEventLoop *replaceLoop_ = nullptr;
     bool exitRequested_ = false;
     bool shutDown_ = false;
+    bool trayHintPending_ = false;
     int pendingSyntheticClicks_ = 0;
     QSize ownSize_;
     QRect pendingOuterGeometry_;

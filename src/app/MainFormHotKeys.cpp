@@ -59,6 +59,7 @@ void MainForm::CreateTrayIcon()
     clstray->setPToolTip(windowTitle());
     clstray->setPIcon(windowIcon());
     connect(clstray.get(), &clsSysTray::MouseDown, this, [this](qint16 button) { clstray_MouseDown(button); });
+    watchForTrayArea();
 }
 
 void MainForm::ReleaseHotKeysAndTray()
@@ -124,7 +125,7 @@ void MainForm::PopUpMenu()
 void MainForm::PopUpClock()
 {
     if (afterCopyHides() || MenuAlwaysOnTop->isChecked())
-        hide();
+        hideUnlessUnreachable();
     ClockShowing = true;
     QMessageBox::information(nullptr, QCoreApplication::applicationName(),
                              ClockMessageText(QDateTime::currentDateTime()));
@@ -149,7 +150,7 @@ void MainForm::MenuCalc_Click(unsigned long timestamp)
     if (services_.rememberFocus)
         services_.rememberFocus();
     if (isVisible())
-        hide();
+        hideUnlessUnreachable();
     calc_->setExpressionFromClipboard(services_.readClipboard ? services_.readClipboard() : ClipboardSnapshot());
     calc_->show();
     calc_->raise();
@@ -185,7 +186,7 @@ void MainForm::MenuExtAPP_Click()
         return;
     }
     if (afterCopyHides())
-        hide();
+        hideUnlessUnreachable();
     // Split as a shell would, but start without one.
     QStringList args = Tool::SplitCommandLine(commandLine);
     QString error;

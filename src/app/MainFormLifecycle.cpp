@@ -37,8 +37,8 @@ void MainForm::Form_Load(const QString &commandLine)
 {
     // Step 2: the settings file, or the one the command line names.
     settingsFile_ = Tool::MakePath(paths_.programFolder, paths_.exeBaseName + QStringLiteral(".ini"));
-    if (Tool::GetExtension(commandLine).toLower() == QStringLiteral("ini"))
-        settingsFile_ = Tool::GetLongPath(Tool::RemoveQuotes(commandLine.trimmed()));
+    if (const QString ini = CommandLineFile(commandLine, QStringLiteral("ini")); !ini.isEmpty())
+        settingsFile_ = Tool::GetLongPath(ini);
 
     iniData.iniLoader(settingsFile_);
     WriteDefaults(iniData, VersionText(),
@@ -50,13 +50,11 @@ void MainForm::Form_Load(const QString &commandLine)
     CreateTrayIcon();
 
     LoadRecentLists();
-    if (Tool::GetExtension(commandLine).toLower() == QStringLiteral("vlw")) {
-        const QString memo = Tool::RemoveQuotes(commandLine.trimmed());
-        if (Tool::CanOpenFile(memo)) {
-            const QString longPath = Tool::GetLongPath(memo);
-            AddRecentFile(longPath, recentMemoList_);
-            iniData.SetiniValue(QStringLiteral("TXTFile"), longPath);
-        }
+    const QString memo = CommandLineFile(commandLine, QStringLiteral("vlw"));
+    if (Tool::CanOpenFile(memo)) {
+        const QString longPath = Tool::GetLongPath(memo);
+        AddRecentFile(longPath, recentMemoList_);
+        iniData.SetiniValue(QStringLiteral("TXTFile"), longPath);
     }
 
     if (!Tool::CanOpenFile(iniData.GetiniValue(QStringLiteral("Txtfile"))))

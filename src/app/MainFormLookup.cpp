@@ -106,7 +106,7 @@ void MainForm::MenuDicOpen_Click(int index, unsigned long timestamp)
 void MainForm::MenuDicOpenOnly_Click(unsigned long timestamp)
 {
     if (afterCopyHides())
-        hide();
+        hideUnlessUnreachable();
     copySelectionFirst();
     if (DicPlugin *plugin = dicPlugin())
         bringForward(plugin->openWindow()->widget(), timestamp);
@@ -115,7 +115,7 @@ void MainForm::MenuDicOpenOnly_Click(unsigned long timestamp)
 void MainForm::MenuDicTV_Click(unsigned long timestamp)
 {
     if (afterCopyHides())
-        hide();
+        hideUnlessUnreachable();
     if (DicPlugin *plugin = dicPlugin()) {
         DicWindow *window = plugin->openWindow();
         bringForward(window->widget(), timestamp);

@@ -12,6 +12,7 @@
 #include "platform/SingleInstance.h"
 #include "platform/desktop/X11Display.h"
 #include "platform/desktop/SyntheticInput.h"
+#include "util/Tool.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -61,6 +62,16 @@ int hotKey(const QString &name)
     return sendCommand(QStringLiteral("hotkey"), name);
 }
 
+// A second start: the running copy takes over its settings or card file and shows its lists.
+// The path is made absolute here, where it was typed.
+int handOver(const QString &commandLine)
+{
+    QString file = CommandLineFile(commandLine, QStringLiteral("ini"));
+    if (file.isEmpty())
+        file = CommandLineFile(commandLine, QStringLiteral("vlw"));
+    return sendCommand(QStringLiteral("open"), file.isEmpty() ? QString() : Tool::GetLongPath(file));
+}
+
 int runResident(int argc, char **argv, const CommandLine &cmd)
 {
     if (!RequireX11Display(QStringLiteral("Quillbox")))
@@ -73,7 +84,7 @@ int runResident(int argc, char **argv, const CommandLine &cmd)
     SingleInstance instance;
     if (!instance.acquire()) {
         if (instance.error().isEmpty())
-            return 0; // another copy runs: end silently
+            return handOver(cmd.file); // another copy has just started
         // Without a lock two copies would share every file unguarded.
         const QString text = QStringLiteral("Quillbox cannot start: %1").arg(instance.error());
         std::fprintf(stderr, "%s\n", qUtf8Printable(text));
@@ -120,6 +131,12 @@ int runResident(int argc, char **argv, const CommandLine &cmd)
                          if (command == QStringLiteral("quit")) {
                              quitReplies.append(reply); // answered once the shutdown has finished
                              form.requestExit();
+                         } else if (command == QStringLiteral("open")) {
+                             QString problem;
+                             const bool accepted = form.CanTakeOverStart(arg, &problem);
+                             reply.send(accepted ? 0 : 1, problem);
+                             if (accepted)
+                                 QTimer::singleShot(0, &form, [&form, arg] { form.TakeOverStart(arg); });
                          } else if (command == QStringLiteral("hotkey")) {
                              const bool known = MainForm::IsHotKeyActionName(arg);
                              reply.send(known ? 0 : 1, known ? QString() : QStringLiteral("unknown hot key: ") + arg);
@@ -179,6 +196,11 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "%s\n", qUtf8Printable(cmd.error));
         return 2;
     case CommandLine::Resident:
+        // Before any display connection: a second start costs no more than --hotkey.
+        if (SingleInstance().isRunning()) {
+            QCoreApplication app(argc, argv);
+            return handOver(cmd.file);
+        }
         break;
     }
     return runResident(argc, argv, cmd);

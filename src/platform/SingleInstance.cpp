@@ -376,7 +376,7 @@ int SingleInstance::sendCommand(const QString &command, const QString &arg, QStr
             *message = text;
     };
     say(QString());
-    if (command != QLatin1String("quit") && command != QLatin1String("hotkey")) {
+    if (command != QLatin1String("quit") && command != QLatin1String("hotkey") && command != QLatin1String("open")) {
         say(QStringLiteral("Unknown command: %1").arg(command));
         return 2;
     }

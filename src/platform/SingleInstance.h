@@ -3,7 +3,8 @@
 //
 // The running copy holds an open-file-description lock on "quillbox.lock" in the runtime
 // folder; the kernel drops it when the process dies, so a start after SIGKILL works. It also
-// listens on the local socket "quillbox.sock" there for one-line commands ("quit", "hotkey").
+// listens on the local socket "quillbox.sock" there for one-line commands ("quit", "hotkey",
+// and "open" from a second start).
 // Commands reach the receiver from the event loop, never from inside a socket's own signal,
 // so a receiver may open a modal box while clients come and go.
 #include <QObject>
@@ -62,7 +63,7 @@ public:
 
     // Client side: asks the running copy to run a command and returns the exit code for
     // the command line. "quit" returns once the running copy has ended (0 also when none
-    // runs); "hotkey" returns 1 when none runs. *message gets a line for the user.
+    // runs); "hotkey" and "open" return 1 when none runs. *message gets a line for the user.
     int sendCommand(const QString &command, const QString &arg, QString *message = nullptr);
     void setTimeouts(int quitMs, int answerMs) { m_quitTimeoutMs = quitMs; m_answerTimeoutMs = answerMs; }
 

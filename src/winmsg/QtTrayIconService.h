@@ -16,6 +16,7 @@ public:
 
     bool NotifyIcon(Operation op, const TrayIconRecord &record) override;
     void setNotify(Notify notify) override { m_notify = std::move(notify); }
+    bool isAreaAvailable() const override { return QSystemTrayIcon::isSystemTrayAvailable(); }
 
     // The mouse messages a click of the given kind stands for, in order.
     static QVector<qint32> MouseMessagesFor(QSystemTrayIcon::ActivationReason reason);

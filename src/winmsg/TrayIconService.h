@@ -29,4 +29,7 @@ public:
     virtual ~TrayIconService() = default;
     virtual bool NotifyIcon(Operation op, const TrayIconRecord &record) = 0;
     virtual void setNotify(Notify notify) = 0;
+    // Whether the desktop has a notification area now; an icon added without one shows up
+    // when one appears.
+    virtual bool isAreaAvailable() const = 0;
 };

@@ -167,6 +167,49 @@ void PasteTarget::stop()
     }
 }
 
+PrivateDisplay::PrivateDisplay() : previous_(qgetenv("DISPLAY"))
+{
+    dieWithTheTest(server_);
+    // The server writes its display number to standard output once it takes connections.
+    startTool(server_, QStringLiteral("Xvfb"),
+              {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"), QStringLiteral("0"),
+               QStringLiteral("1280x1024x24"), QStringLiteral("-nolisten"), QStringLiteral("tcp")});
+    for (int i = 0; i < 100 && !server_.canReadLine(); ++i)
+        server_.waitForReadyRead(100);
+    const QByteArray number = server_.readLine().trimmed();
+    if (number.isEmpty())
+        return;
+    qputenv("DISPLAY", ':' + number);
+    dieWithTheTest(windowManager_);
+    windowManager_.setStandardOutputFile(QProcess::nullDevice());
+    windowManager_.setStandardErrorFile(QProcess::nullDevice());
+    startTool(windowManager_, QStringLiteral("openbox"), {});
+    // Windows mapped before the window manager runs would never get a frame.
+    for (int i = 0; i < 100; ++i) {
+        if (run(QStringLiteral("xprop"), {QStringLiteral("-root"), QStringLiteral("_NET_SUPPORTING_WM_CHECK")})
+                .contains(QStringLiteral("window id"))) {
+            display_ = ':' + number;
+            return;
+        }
+        QTest::qWait(100);
+    }
+}
+
+PrivateDisplay::~PrivateDisplay()
+{
+    for (QProcess *p : {&windowManager_, &server_}) {
+        p->terminate();
+        if (!p->waitForFinished(5000)) {
+            p->kill();
+            p->waitForFinished(3000);
+        }
+    }
+    if (previous_.isNull())
+        qunsetenv("DISPLAY");
+    else
+        qputenv("DISPLAY", previous_);
+}
+
 QuillboxSandbox::QuillboxSandbox()
 {
     if (!dir_.isValid() || !QFile::copy(QStringLiteral(QUILLBOX_EXE), exe()))

@@ -56,6 +56,20 @@ private:
     QString window_, outFile_;
 };
 
+// A private X server with a window manager and no tray host. It becomes this process's
+// DISPLAY, so the tools above and every program started later use it, until it is destroyed.
+class PrivateDisplay
+{
+public:
+    PrivateDisplay();
+    ~PrivateDisplay();
+    bool isValid() const { return !display_.isEmpty(); }
+
+private:
+    QProcess server_, windowManager_;
+    QByteArray display_, previous_;
+};
+
 // A copy of the built Quillbox in a fresh folder with its own runtime and config folders,
 // so runs neither see each other's instance nor the user's settings. The destructor kills
 // whatever the test started and left running.

@@ -95,21 +95,26 @@ private Q_SLOTS:
         QTest::addColumn<QString>("display"); // "-" leaves DISPLAY as it is, "" unsets it
         QTest::addColumn<int>("exitCode");
         QTest::addColumn<QString>("output"); // found in standard output and error together
-        QTest::newRow("help") << QString() << QStringList{"--help"} << "-" << 0 << "--autostart on|off";
-        QTest::newRow("short help") << QString() << QStringList{"-h"} << "-" << 0 << "--print-memo FILE";
-        QTest::newRow("unknown option") << QString() << QStringList{"--frobnicate"} << "-" << 2 << "usage: Quillbox";
-        QTest::newRow("autostart takes on or off") << QString() << QStringList{"--autostart", "maybe"} << "-" << 2 << "usage:";
+        QTest::addColumn<bool>("running"); // a copy runs from the sandbox's folder meanwhile
+        QTest::newRow("help") << QString() << QStringList{"--help"} << "-" << 0 << "--autostart on|off" << false;
+        QTest::newRow("short help") << QString() << QStringList{"-h"} << "-" << 0 << "--print-memo FILE" << false;
+        QTest::newRow("unknown option") << QString() << QStringList{"--frobnicate"} << "-" << 2 << "usage: Quillbox" << false;
+        QTest::newRow("autostart takes on or off") << QString() << QStringList{"--autostart", "maybe"} << "-" << 2 << "usage:" << false;
         QTest::newRow("no display") << QString() << QStringList() << "" << 1
-                                    << "Quillbox: no X display (DISPLAY is not set); Quillbox needs an X11 or XWayland session.";
-        QTest::newRow("unreachable display") << QString() << QStringList() << ":987" << 1 << "cannot open DISPLAY \":987\"";
-        QTest::newRow("version needs no display") << QString() << QStringList{"--version"} << "" << 0 << "Quillbox with VLM Ver.";
-        QTest::newRow("quit needs no display") << QString() << QStringList{"--quit"} << "" << 0 << "";
+                                    << "Quillbox: no X display (DISPLAY is not set); Quillbox needs an X11 or XWayland session." << false;
+        QTest::newRow("unreachable display") << QString() << QStringList() << ":987" << 1 << "cannot open DISPLAY \":987\"" << false;
+        QTest::newRow("version needs no display") << QString() << QStringList{"--version"} << "" << 0 << "Quillbox with VLM Ver." << false;
+        QTest::newRow("quit needs no display") << QString() << QStringList{"--quit"} << "" << 0 << "" << false;
         const QString tapscope = QStringLiteral(TAPSCOPE_EXE);
         QTest::newRow("tapscope without display") << tapscope << QStringList() << "" << 1
-                                                  << "Tapscope: no X display (DISPLAY is not set)";
-        QTest::newRow("tapscope version") << tapscope << QStringList{"--version"} << "" << 0 << "Tap Scope Ver.1.0.0";
+                                                  << "Tapscope: no X display (DISPLAY is not set)" << false;
+        QTest::newRow("tapscope version") << tapscope << QStringList{"--version"} << "" << 0 << "Tap Scope Ver.1.0.0" << false;
         QTest::newRow("card editor without display") << QStringLiteral(QUILLBOXCARDS_EXE) << QStringList() << "" << 1
-                                                     << "QuillboxCards: no X display (DISPLAY is not set)";
+                                                     << "QuillboxCards: no X display (DISPLAY is not set)" << false;
+        QTest::newRow("its own settings file while running") << QString() << QStringList{"Quillbox.ini"} << "-" << 0 << ""
+                                                             << true;
+        QTest::newRow("another settings file while running") << QString() << QStringList{"other.ini"} << "-" << 1
+                                                             << "uses its own settings file" << true;
     }
     void commandLineModes()
     {
@@ -118,6 +123,10 @@ private Q_SLOTS:
         QFETCH(QString, display);
         QFETCH(int, exitCode);
         QFETCH(QString, output);
+        QFETCH(bool, running);
+        QProcess *resident = running ? box_->start() : nullptr;
+        if (resident)
+            QVERIFY(!box_->waitForWindow().isEmpty());
         QProcessEnvironment env = box_->env();
         if (display.isEmpty())
             env.remove(QStringLiteral("DISPLAY"));
@@ -125,12 +134,17 @@ private Q_SLOTS:
             env.insert(QStringLiteral("DISPLAY"), display);
         QProcess p;
         p.setProcessEnvironment(env);
+        p.setWorkingDirectory(box_->dir());
         p.start(program.isEmpty() ? box_->exe() : program, args);
         QVERIFY(p.waitForFinished(15000));
         QCOMPARE(p.exitStatus(), QProcess::NormalExit); // no abort, no core dump
         QCOMPARE(p.exitCode(), exitCode);
         const QString text = QString::fromUtf8(p.readAllStandardOutput() + p.readAllStandardError());
         QVERIFY2(text.contains(output), qPrintable(text));
+        if (resident) {
+            QCOMPARE(resident->state(), QProcess::Running);
+            box_->quitAndWait(resident);
+        }
     }
 
     void autostartSwitch()

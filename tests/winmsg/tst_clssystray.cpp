@@ -37,6 +37,7 @@ public:
         return true;
     }
     void setNotify(Notify n) override { notify = std::move(n); }
+    bool isAreaAvailable() const override { return true; }
 
     QVector<Call> calls;
     bool shown = false;
