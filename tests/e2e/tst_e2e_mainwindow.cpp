@@ -115,6 +115,8 @@ private Q_SLOTS:
                                                              << true;
         QTest::newRow("another settings file while running") << QString() << QStringList{"other.ini"} << "-" << 1
                                                              << "uses its own settings file" << true;
+        QTest::newRow("missing card file while running") << QString() << QStringList{"missing.vlw"} << "-" << 1
+                                                         << "cannot open the card file" << true;
     }
     void commandLineModes()
     {
