@@ -91,6 +91,8 @@ CommandLine ParseCommandLine(int argc, const char *const *argv)
             return usage(QStringLiteral("unknown hot key: ") + args[1]);
         cmd.mode = CommandLine::HotKey;
         cmd.file = args[1];
+    } else if (first == QStringLiteral("--calc") && expectArgs(1) && args[1] == QStringLiteral("--degrees")) {
+        return usage(QStringLiteral("--calc --degrees needs an expression"));
     } else if (first == QStringLiteral("--calc") && (expectArgs(1) || (expectArgs(2) && args[1] == QStringLiteral("--degrees")))) {
         // The expression is taken as given, even when it starts with "-" or is empty.
         cmd.mode = CommandLine::Calc;

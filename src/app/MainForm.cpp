@@ -6,7 +6,7 @@
 #include "app/ListRules.h"
 #include "lookup/DicLoader.h"
 #include "lookup/frmWebSearch.h"
-#include "app/ScreenFit.h"
+#include "util/ScreenFit.h"
 #include "util/Tool.h"
 
 #include <QAction>

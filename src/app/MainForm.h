@@ -201,7 +201,6 @@ private:
     // Lists and preview: family when not empty, point size when above 0.
     void setControlFont(const QString &family, double pointSize);
     void storePlacement();
-    QRect onScreens(const QRect &frame) const;
     bool alwaysOnTopSetting() const;
     // A message box with the OK button only and no icon.
     static void PlainMessage(QWidget *parent, const QString &text);

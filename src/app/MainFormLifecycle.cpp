@@ -2,20 +2,18 @@
 
 #include "app/CommandLine.h"
 #include "app/ListRules.h"
-#include "app/ScreenFit.h"
 #include "app/SettingsDefaults.h"
 #include "app/SettingColors.h"
 #include "util/Tool.h"
 #include "platform/desktop/DispFormTop.h"
 #include "util/OuterFrame.h"
+#include "util/ScreenFit.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QEventLoop>
 #include <QFontDatabase>
-#include <QGuiApplication>
-#include <QScreen>
 #include <QWindow>
 #include <QListWidget>
 #include <QMenu>
@@ -23,15 +21,7 @@
 #include <QThread>
 #include <QTimer>
 
-#include <cmath>
-#include <optional>
 #include <cstdio>
-
-namespace {
-
-constexpr int AssumedTitleHeight = 24; // until the window manager has framed the window
-
-} // namespace
 
 void MainForm::Form_Load(const QString &commandLine)
 {
@@ -152,13 +142,7 @@ void MainForm::restorePlacement()
     if (iniData.GetiniValue(QStringLiteral("BootupTop")).isEmpty())
         return;
     // Each value that is a number applies on its own; the others keep the design placement.
-    const auto pixels = [this](const char *key) -> std::optional<int> {
-        bool ok = false;
-        const double twips = iniData.GetiniValue(QString::fromLatin1(key)).trimmed().toDouble(&ok);
-        if (!ok || !std::isfinite(twips) || qAbs(twips) > 15.0 * 1e6)
-            return std::nullopt;
-        return qRound(twips / 15);
-    };
+    const auto pixels = [this](const char *key) { return StoredPixels(iniData.GetiniValue(QString::fromLatin1(key))); };
     QRect frame = OuterGeometry(this);
     bool any = false;
     if (const auto t = pixels("BootupTop"); t && (any = true))
@@ -171,22 +155,10 @@ void MainForm::restorePlacement()
         frame.setWidth(*w);
     if (!any)
         return;
-    pendingOuterGeometry_ = onScreens(frame);
+    pendingOuterGeometry_ = PlaceOnScreens(this, frame);
     move(pendingOuterGeometry_.topLeft());
     resize(pendingOuterGeometry_.size());
     applyPendingPlacement();
-}
-
-QRect MainForm::onScreens(const QRect &frame) const
-{
-    // A placement from a larger or since-removed screen comes back within reach.
-    const QList<QScreen *> screens = QGuiApplication::screens();
-    QVector<QRect> available;
-    for (const QScreen *s : screens)
-        available.append(s->availableGeometry());
-    const int top = OuterFrameMargins(this).top();
-    return FitOnScreens(frame, top > 0 ? top : AssumedTitleHeight, available,
-                        int(screens.indexOf(QGuiApplication::primaryScreen())));
 }
 
 void MainForm::storePlacement()

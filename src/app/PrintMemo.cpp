@@ -88,7 +88,12 @@ int PrintMemo(const QString &memoFile, std::FILE *out, std::FILE *err)
     // notes where each group's cards start, the second decodes them while printing. Memory
     // stays near the file's size plus a few bytes per card.
     TextFastReadBinary reader;
-    reader.LoadTextFile(memoFile); // a failed load leaves one empty card, as the table has
+    if (!reader.LoadTextFile(memoFile)) {
+        // The program would show one empty card here; a script is better told.
+        std::fprintf(err, "error: %s cannot be read as a card file (missing, not a regular file, or too large)\n",
+                     qUtf8Printable(memoFile));
+        return 1;
+    }
     QHash<QString, int> position;
     QStringList groupNames;
     QList<QList<TextFastReadBinary::Bookmark>> cards;

@@ -32,6 +32,17 @@ QString unreadableReason(const QString &path)
     return QStringLiteral("大きすぎるか、読み込み中にエラーが発生しました。");
 }
 
+bool fitsReaders(const QByteArray &bytes, qint64 maxSize, QString *error)
+{
+    if (bytes.size() <= maxSize)
+        return true;
+    if (error)
+        *error = QStringLiteral("保存すると %1 バイトになり、読み込める大きさの上限 (%2 バイト) を超えます。カードを減らしてください。")
+                     .arg(bytes.size())
+                     .arg(maxSize);
+    return false;
+}
+
 } // namespace
 
 QString Card::field(CardField f) const
@@ -139,9 +150,12 @@ std::optional<Unencodable> firstUnencodable(const QVector<Card> &cards)
     return std::nullopt;
 }
 
-bool save(const QString &path, const CardFileContents &contents, QString *error)
+bool save(const QString &path, const CardFileContents &contents, QString *error, qint64 maxSize)
 {
-    return AtomicFile::write(path, serialize(contents), error);
+    const QByteArray bytes = serialize(contents);
+    if (!fitsReaders(bytes, maxSize, error))
+        return false;
+    return AtomicFile::write(path, bytes, error);
 }
 
 } // namespace CardFile

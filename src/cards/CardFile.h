@@ -1,6 +1,8 @@
 #pragma once
 // A card file as the editor holds it: the cards in file order and the encoding they are
 // saved in. Reading goes through the reader Quillbox uses, so both see the same cards.
+#include "memo/TextFastReadBinary.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QVector>
@@ -49,7 +51,9 @@ Opened load(const QString &path, CardFileContents *contents, QString *error);
 // Every card followed by its three separators, in the contents' encoding.
 QByteArray serialize(const CardFileContents &contents);
 std::optional<Unencodable> firstUnencodable(const QVector<Card> &cards);
-// Written atomically: on failure the old file is whole and *error says why.
-bool save(const QString &path, const CardFileContents &contents, QString *error);
+// Written atomically: on failure the old file is whole and *error says why. Contents larger
+// than maxSize (what the readers accept) are refused, as nobody could open them again.
+bool save(const QString &path, const CardFileContents &contents, QString *error,
+          qint64 maxSize = TextFastReadBinary::MaxFileSize);
 
 } // namespace CardFile

@@ -33,6 +33,17 @@ QMessageBox::StandardButton ask(QWidget *parent, QMessageBox::Icon icon, const Q
     return QMessageBox::StandardButton(box.exec());
 }
 
+// A file its owner made read-only is kept from changes on purpose: replaced only when asked to.
+bool mayReplaceReadOnly(QWidget *parent, const QString &path)
+{
+    const QFileInfo info(path);
+    if (!info.isFile() || info.permission(QFileDevice::WriteOwner))
+        return true;
+    return ask(parent, QMessageBox::Question, QStringLiteral("%1\nは読み取り専用です。置き換えて保存しますか?").arg(path),
+               QMessageBox::Yes | QMessageBox::No, QMessageBox::No)
+           == QMessageBox::Yes;
+}
+
 } // namespace
 
 bool CardsWindow::openFile(const QString &path)
@@ -94,6 +105,8 @@ bool CardsWindow::saveTo(const QString &path)
                QStringLiteral("%1\nは開いた後に他のプログラムで変更されています。上書きしますか?").arg(path),
                QMessageBox::Yes | QMessageBox::No, QMessageBox::No)
                != QMessageBox::Yes)
+        return false;
+    if (!mayReplaceReadOnly(this, path))
         return false;
 
     if (model_->contents().encoding == CardEncoding::Cp932) {

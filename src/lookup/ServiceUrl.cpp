@@ -23,6 +23,12 @@ QString ServiceUrlEncode(const QString &keyword)
     return out;
 }
 
+bool IsWebAddress(const QUrl &address)
+{
+    const QString scheme = address.scheme().toLower();
+    return address.isValid() && (scheme == u"http" || scheme == u"https") && !address.host().isEmpty();
+}
+
 QVector<DicService> ReadDicServices(const SettingReader &read)
 {
     QVector<DicService> services;

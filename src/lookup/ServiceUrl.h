@@ -2,12 +2,17 @@
 // Lookup addresses: a service's base address followed by the encoded keyword, and the
 // numbered service lists of the settings.
 #include <QString>
+#include <QUrl>
 #include <QVector>
 #include <functional>
 
 // The keyword as code page 932 bytes, each byte other than 0-9, A-Z, a-z written as "%XX"
 // (upper-case hex) and the blank as "+". Characters the code page cannot hold become "?".
 QString ServiceUrlEncode(const QString &keyword);
+
+// Lookup addresses are web addresses: an address built from a setting is opened only when it
+// is http: or https: with a host, never a script, a local file or anything else.
+bool IsWebAddress(const QUrl &address);
 
 // Reads a setting as text; a missing key reads as empty.
 using SettingReader = std::function<QString(const QString &key)>;

@@ -1,5 +1,6 @@
 #include "lookup/frmWebSearch.h"
 
+#include "lookup/RefusedAddress.h"
 #include "lookup/ServiceDefaults.h"
 #include "platform/ShellService.h"
 #include "util/EtchedLine.h"
@@ -75,6 +76,15 @@ void frmWebSearch::open(const QString &address)
         shell_.openUrl(address); // failures are not reported; the next engine still runs
 }
 
+void frmWebSearch::openService(const QString &key, const QString &base, const QString &encoded)
+{
+    const QString address = base + encoded;
+    if (IsWebAddress(QUrl(address, QUrl::TolerantMode)))
+        open(address);
+    else
+        ShowRefusedAddress(this, key, base);
+}
+
 void frmWebSearch::remember(const QString &words)
 {
     cmbKeyWord->insertItem(0, words);
@@ -99,9 +109,10 @@ void frmWebSearch::btnWebSearch_Click()
     } else if (!text.isEmpty()) {
         const int engines = chkSearchMulti->isChecked() ? CountWebSearchEngines(settings_.read) : 1;
         const QString encoded = ServiceUrlEncode(text);
-        for (int i = 1; i <= engines; ++i)
-            open(settings_.readOr(QStringLiteral("WebSearchURL") + QString::number(i), DefaultWebSearchUrls().at(1)) +
-                 encoded);
+        for (int i = 1; i <= engines; ++i) {
+            const QString key = QStringLiteral("WebSearchURL") + QString::number(i);
+            openService(key, settings_.readOr(key, DefaultWebSearchUrls().at(1)), encoded);
+        }
         remember(text);
     }
     hideIfAsked();
@@ -111,8 +122,8 @@ void frmWebSearch::btnFeelingLucky_Click()
 {
     const QString text = cmbKeyWord->currentText();
     if (!text.isEmpty()) {
-        open(settings_.readOr(QStringLiteral("WebSearchFeelingLuckyURL"), DefaultFeelingLuckyUrl()) +
-             ServiceUrlEncode(text));
+        const QString key = QStringLiteral("WebSearchFeelingLuckyURL");
+        openService(key, settings_.readOr(key, DefaultFeelingLuckyUrl()), ServiceUrlEncode(text));
         remember(text);
     }
     hideIfAsked();

@@ -42,6 +42,8 @@ protected:
 
 private:
     void open(const QString &address);
+    // The address of a setting (base) for the encoded words; refused unless a web address.
+    void openService(const QString &key, const QString &base, const QString &encoded);
     void remember(const QString &words);
     void hideIfAsked();
 

@@ -14,8 +14,6 @@
 namespace {
 
 constexpr char FieldSeparator = '\x01';
-// Files this large cannot be a card file; refusing them keeps memory bounded.
-constexpr qint64 MaxFileSize = qint64(1) << 30;
 
 bool hasUtf8Bom(const QByteArray &bytes)
 {

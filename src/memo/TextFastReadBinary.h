@@ -9,6 +9,10 @@ class TextFastReadBinary
 public:
     TextFastReadBinary();
 
+    // Files this large cannot be a card file; refusing them keeps memory bounded. Every writer
+    // of card files keeps to it, so that what is saved can be read again.
+    static constexpr qint64 MaxFileSize = qint64(1) << 30;
+
     bool LoadTextFile(const QString &fileName);
     bool EOFText() const;
     QString InputLine();

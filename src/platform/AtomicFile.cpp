@@ -64,7 +64,12 @@ int writeAt(int folder, const QString &name, const QByteArray &data, unsigned mo
     const QByteArray finalName = QFile::encodeName(name);
     const QByteArray tempName = finalName + ".tmp" + QByteArray::number(::getpid());
     ::unlinkat(folder, tempName.constData(), 0); // left by a crashed earlier run
-    const int fd = ::openat(folder, tempName.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    // An unnamed file vanishes with the process that writes it; it gets a name only once it is
+    // whole. Linking it in goes through /proc, so without /proc the named file is used too.
+    int fd = ::access("/proc/self/fd", X_OK) == 0 ? ::openat(folder, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600) : -1;
+    const bool unnamed = fd >= 0;
+    if (!unnamed)
+        fd = ::openat(folder, tempName.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
     if (fd < 0)
         return errno;
     int failure = 0;
@@ -75,11 +80,15 @@ int writeAt(int folder, const QString &name, const QByteArray &data, unsigned mo
     };
     errno = 0;
     bool ok = check(::fchmod(fd, mode_t(mode)) == 0) && check(writeAll(fd, data)) && check(::fsync(fd) == 0);
-    ok = check(::close(fd) == 0) && ok;
     if (ok && beforeRename && !beforeRename()) {
         ok = false;
         failure = ECANCELED;
     }
+    if (ok && unnamed) {
+        const QByteArray self = "/proc/self/fd/" + QByteArray::number(fd);
+        ok = check(::linkat(AT_FDCWD, self.constData(), folder, tempName.constData(), AT_SYMLINK_FOLLOW) == 0);
+    }
+    ok = check(::close(fd) == 0) && ok;
     ok = ok && check(::renameat(folder, tempName.constData(), folder, finalName.constData()) == 0);
     if (!ok)
         ::unlinkat(folder, tempName.constData(), 0);

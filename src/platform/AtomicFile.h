@@ -20,8 +20,9 @@ struct Options {
     bool followLinks = true;
 };
 
-// Writes data to a temporary file beside path (every write checked), flushes it to disk,
-// renames it over path and flushes the folder. A symbolic link is followed (unless the options
+// Writes data to an unnamed file in path's folder (every write checked), flushes it to disk,
+// links it in and renames it over path, and flushes the folder; where the file system has no
+// unnamed files, a named temporary file beside path is used. A symbolic link is followed (unless the options
 // say not to), so the link stays and its target gets the new contents. Where no temporary file
 // can be made (a folder we may not write to), an existing file is rewritten in place once its
 // room is reserved, so a full disk still leaves it whole. On failure path is untouched, no
@@ -29,7 +30,8 @@ struct Options {
 bool write(const QString &path, const QByteArray &data, QString *error = nullptr, const Options &options = {});
 
 // The same inside an open folder: name is replaced (a link there too, never written through),
-// the temporary file is name + ".tmp" + the process id, and the folder is not flushed.
+// the file is linked in as name + ".tmp" + the process id just before the rename (named so
+// from the start where the file system has no unnamed files), and the folder is not flushed.
 // Returns 0 or the errno value of the first failure.
 int writeAt(int folder, const QString &name, const QByteArray &data, unsigned mode,
             const std::function<bool()> &beforeRename = nullptr);

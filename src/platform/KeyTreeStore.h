@@ -3,7 +3,9 @@
 // below the root, named as the key is written, and its values live in the key's one
 // "values.json": {"Name": {"type": "string" | "dword", "value": ...}}. A write reads that
 // file, changes the named values and replaces it atomically, so values written by another
-// program stay. Files 0600, folders 0700; the root itself is never created here.
+// program stay. Files 0600, folders 0700; the root itself is never created here. Below the
+// root no link is followed, and a "values.json" that cannot be read is set aside as
+// "values.json.bad" by the next write instead of being replaced.
 #include <QString>
 #include <QStringList>
 #include <QVector>

@@ -1,6 +1,7 @@
 #include "platform/UserStore.h"
 
 #include "platform/AtomicFile.h"
+#include "platform/PrivateFiles.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -17,14 +18,15 @@
 
 #include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace {
+using PrivateFiles::Fd;
+using PrivateFiles::ReadStatus;
 
+namespace {
 
 const char IndexName[] = "index.json";
 const char BlobFolder[] = "texts";
@@ -45,112 +47,6 @@ QString folderName(const QString &name)
 
 constexpr qint64 MaxIndexSize = qint64(256) << 20;
 constexpr qint64 MaxTextSize = qint64(1) << 30;
-
-// A descriptor that closes itself.
-class Fd
-{
-public:
-    explicit Fd(int fd = -1) : fd_(fd) {}
-    ~Fd() { reset(); }
-    Fd(const Fd &) = delete;
-    Fd &operator=(const Fd &) = delete;
-    Fd(Fd &&other) noexcept : fd_(other.fd_) { other.fd_ = -1; }
-    Fd &operator=(Fd &&other) noexcept
-    {
-        reset();
-        std::swap(fd_, other.fd_);
-        return *this;
-    }
-    int get() const { return fd_; }
-    bool valid() const { return fd_ >= 0; }
-    int release()
-    {
-        const int fd = fd_;
-        fd_ = -1;
-        return fd;
-    }
-    void reset()
-    {
-        if (fd_ >= 0)
-            ::close(fd_);
-        fd_ = -1;
-    }
-
-private:
-    int fd_;
-};
-
-QString errorText(int error)
-{
-    return QString::fromLocal8Bit(std::strerror(error));
-}
-
-// Opens name inside parent as a folder, never through a symbolic link, creating it (0700) when
-// asked. A link or another kind of file there is refused with a description in *problem.
-Fd openOwnFolder(int parent, const QString &parentPath, const QString &name, bool create, QString *problem)
-{
-    const QByteArray n = QFile::encodeName(name);
-    const QString path = parentPath + QLatin1Char('/') + name;
-    if (create && ::mkdirat(parent, n.constData(), 0700) != 0 && errno != EEXIST) {
-        *problem = path + QStringLiteral(": ") + errorText(errno);
-        return Fd();
-    }
-    Fd fd(::openat(parent, n.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
-    if (!fd.valid()) {
-        const int error = errno;
-        struct stat st;
-        if (::fstatat(parent, n.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(st.st_mode))
-            *problem = path + QStringLiteral(": a symbolic link, not used");
-        else if (error != ENOENT)
-            *problem = path + QStringLiteral(": ") + errorText(error);
-    }
-    return fd;
-}
-
-enum class ReadStatus { Ok, Missing, Refused };
-
-// Reads a regular file of at most maxSize bytes inside dir. The file is opened once, without
-// blocking and without following a link, so a named pipe, a device or a link cannot hang or
-// flood the reader.
-ReadStatus readOwnFile(int dir, const QString &dirPath, const QString &name, qint64 maxSize, QByteArray *out,
-                       QString *problem)
-{
-    const QString path = dirPath + QLatin1Char('/') + name;
-    Fd fd(::openat(dir, QFile::encodeName(name).constData(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC));
-    if (!fd.valid()) {
-        if (errno == ENOENT)
-            return ReadStatus::Missing;
-        *problem = path + (errno == ELOOP ? QStringLiteral(": a symbolic link, not read")
-                                          : QStringLiteral(": ") + errorText(errno));
-        return ReadStatus::Refused;
-    }
-    struct stat st;
-    if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) {
-        *problem = path + QStringLiteral(": not a regular file, not read");
-        return ReadStatus::Refused;
-    }
-    if (st.st_size > maxSize) {
-        *problem = path + QStringLiteral(": larger than %1 bytes, not read").arg(maxSize);
-        return ReadStatus::Refused;
-    }
-    QByteArray data(qsizetype(st.st_size), Qt::Uninitialized);
-    qsizetype got = 0;
-    while (got < data.size()) {
-        const ssize_t n = ::read(fd.get(), data.data() + got, size_t(data.size() - got));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0) {
-            *problem = path + QStringLiteral(": ") + errorText(errno);
-            return ReadStatus::Refused;
-        }
-        if (n == 0)
-            break; // shrank meanwhile
-        got += n;
-    }
-    data.truncate(got);
-    *out = data;
-    return ReadStatus::Ok;
-}
 
 bool syncFolder(int dir)
 {
@@ -261,16 +157,16 @@ bool FileUserStore::openFolders(const QString &appName, const QString &section, 
     const Fd root(::open(QFile::encodeName(root_).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (!root.valid()) {
         if (create || errno != ENOENT)
-            report(root_ + QStringLiteral(": ") + errorText(errno));
+            report(root_ + QStringLiteral(": ") + PrivateFiles::errorText(errno));
         return false;
     }
     QString problem;
     const QString appPath = root_ + QLatin1Char('/') + folderName(appName);
-    const Fd app = openOwnFolder(root.get(), root_, folderName(appName), create, &problem);
+    const Fd app = PrivateFiles::openFolderAt(root.get(), root_, folderName(appName), create, &problem);
     if (app.valid())
-        f->section = openOwnFolder(app.get(), appPath, folderName(section), create, &problem);
+        f->section = PrivateFiles::openFolderAt(app.get(), appPath, folderName(section), create, &problem);
     if (f->section.valid())
-        f->texts = openOwnFolder(f->section.get(), sectionFolder(appName, section), QLatin1String(BlobFolder), create,
+        f->texts = PrivateFiles::openFolderAt(f->section.get(), sectionFolder(appName, section), QLatin1String(BlobFolder), create,
                                  &problem);
     if (!problem.isEmpty())
         report(problem);
@@ -297,7 +193,7 @@ FileUserStore::Section &FileUserStore::load(const QString &appName, const QStrin
         files.clear();
         QByteArray indexBytes;
         QString problem;
-        const ReadStatus status = readOwnFile(f.section.get(), folder, QLatin1String(IndexName), MaxIndexSize,
+        const ReadStatus status = PrivateFiles::readFileAt(f.section.get(), folder, QLatin1String(IndexName), MaxIndexSize,
                                               &indexBytes, &problem);
         if (status == ReadStatus::Refused)
             report(problem);
@@ -317,7 +213,7 @@ FileUserStore::Section &FileUserStore::load(const QString &appName, const QStrin
             ReadStatus text = ReadStatus::Missing;
             if (!isBlobName(file) || !f.texts.valid())
                 text = ReadStatus::Refused; // reading again cannot help
-            else if ((text = readOwnFile(f.texts.get(), blobs, file, MaxTextSize, &bytes, &problem)) == ReadStatus::Refused)
+            else if ((text = PrivateFiles::readFileAt(f.texts.get(), blobs, file, MaxTextSize, &bytes, &problem)) == ReadStatus::Refused)
                 report(problem);
             if (text != ReadStatus::Ok) {
                 complete = text == ReadStatus::Refused; // a refused file will not appear by reading again
@@ -348,7 +244,7 @@ StoreValues FileUserStore::GetAllSettings(const QString &appName, const QString 
 
 bool FileUserStore::fail(const QString &path, int error)
 {
-    report(path + QStringLiteral(": ") + errorText(error));
+    report(path + QStringLiteral(": ") + PrivateFiles::errorText(error));
     return false;
 }
 

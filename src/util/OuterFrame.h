@@ -10,3 +10,5 @@ class QWidget;
 QMargins OuterFrameMargins(const QWidget *window);
 // The widget's geometry with the frame around it.
 QRect OuterGeometry(const QWidget *window);
+// frame, an outer rectangle for window, brought within reach on the screens of now.
+QRect PlaceOnScreens(const QWidget *window, const QRect &frame);

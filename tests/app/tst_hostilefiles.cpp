@@ -1,7 +1,9 @@
-// Files that are not what they seem, where the card file and the history store are read:
+// Files that are not what they seem, where the card file, the history store and the update
+// checker's key tree are read:
 // named pipes, links to devices and to other folders, oversized files. None may hang a
 // reader, flood memory, or lead the store to touch anything outside its own folder.
 #include "memo/TextFastReadBinary.h"
+#include "platform/KeyTreeStore.h"
 #include "platform/UserStore.h"
 
 #include <QtTest>
@@ -10,6 +12,7 @@
 #include <memory>
 #include <sys/stat.h>
 #include <thread>
+#include <tuple>
 #include <unistd.h>
 
 namespace {
@@ -51,6 +54,8 @@ private Q_SLOTS:
     void cardFileIsReadOnlyWhenRegular();
     void storeStaysInsideItsFolder_data();
     void storeStaysInsideItsFolder();
+    void keyTreeStaysInsideItsFolder_data();
+    void keyTreeStaysInsideItsFolder();
 };
 
 void TestHostileFiles::cardFileIsReadOnlyWhenRegular_data()
@@ -183,6 +188,82 @@ void TestHostileFiles::storeStaysInsideItsFolder()
         QVERIFY2(f.open(QIODevice::ReadOnly) && f.readAll() == "theirs", qPrintable(name));
     }
     QCOMPARE(QDir(outside).entryList(QDir::Files).size(), outsideFiles.size());
+    QVERIFY(QFileInfo(QStringLiteral("/dev/zero")).exists());
+}
+
+void TestHostileFiles::keyTreeStaysInsideItsFolder_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<bool>("saves");
+    QTest::addColumn<bool>("setAside"); // the old values.json kept as values.json.bad
+    QTest::addColumn<quint32>("theirs"); // the other program's value afterwards
+
+    QTest::newRow("untouched") << "none" << true << false << 7u;
+    QTest::newRow("values.json is a named pipe") << "fifo" << true << true << 0u;
+    QTest::newRow("values.json links to /dev/zero") << "zero" << true << true << 0u;
+    QTest::newRow("values.json links to a file outside") << "outside" << true << true << 0u;
+    QTest::newRow("values.json larger than any key") << "huge" << true << true << 0u;
+    QTest::newRow("values.json is not JSON") << "broken" << true << true << 0u;
+    QTest::newRow("key folder links outside") << "folder outside" << false << false << 0u;
+}
+
+void TestHostileFiles::keyTreeStaysInsideItsFolder()
+{
+    QFETCH(QString, kind);
+    QFETCH(bool, saves);
+    QFETCH(bool, setAside);
+    QFETCH(quint32, theirs);
+
+    QTemporaryDir dir;
+    const QString root = dir.filePath(QStringLiteral("Vizudev"));
+    const QStringList key{QStringLiteral("maker"), QStringLiteral("program")};
+    const QString folder = root + QStringLiteral("/maker/program");
+    const QString values = folder + QStringLiteral("/values.json");
+    QVERIFY(QDir().mkpath(folder));
+    QVERIFY(touch(values, R"({"Theirs":{"type":"dword","value":7}})"));
+    const QString outside = dir.filePath(QStringLiteral("outside"));
+    QVERIFY(QDir().mkpath(outside));
+    QVERIFY(touch(outside + QStringLiteral("/values.json"), "theirs"));
+
+    const auto replace = [&] { return QFile::remove(values); };
+    if (kind == QLatin1String("fifo")) {
+        QVERIFY(replace());
+        QCOMPARE(::mkfifo(QFile::encodeName(values).constData(), 0600), 0);
+    } else if (kind == QLatin1String("zero")) {
+        QVERIFY(replace() && QFile::link(QStringLiteral("/dev/zero"), values));
+    } else if (kind == QLatin1String("outside")) {
+        QVERIFY(replace() && QFile::link(outside + QStringLiteral("/values.json"), values));
+    } else if (kind == QLatin1String("huge")) {
+        QFile f(values);
+        QVERIFY(f.open(QIODevice::ReadWrite) && f.resize(qint64(64) << 20)); // sparse: costs no disk
+    } else if (kind == QLatin1String("broken")) {
+        QVERIFY(touch(values, "{\"Theirs\": 7,"));
+    } else if (kind == QLatin1String("folder outside")) {
+        QVERIFY(QDir().rename(folder, folder + QStringLiteral(".old")) && QFile::link(outside, folder));
+    }
+
+    auto store = std::make_shared<KeyTreeStore>(root);
+    auto result = std::make_shared<std::tuple<bool, quint32, quint32>>();
+    QVERIFY2(finishesWithin(5000, [store, result, key] {
+                 std::get<0>(*result) = store->setValues(key, {KeyValue::number(QStringLiteral("Ours"), 1)});
+                 std::get<1>(*result) = store->dwordValue(key, QStringLiteral("Ours"));
+                 std::get<2>(*result) = store->dwordValue(key, QStringLiteral("Theirs"));
+             }),
+             "the key tree hangs");
+    QCOMPARE(std::get<0>(*result), saves);
+    QCOMPARE(std::get<1>(*result), saves ? 1u : 0u);
+    QCOMPARE(std::get<2>(*result), theirs);
+    QCOMPARE(QFileInfo::exists(values + QStringLiteral(".bad")) || QFileInfo(values + QStringLiteral(".bad")).isSymLink(),
+             setAside);
+    if (kind == QLatin1String("broken")) {
+        QFile bad(values + QStringLiteral(".bad"));
+        QVERIFY(bad.open(QIODevice::ReadOnly));
+        QCOMPARE(bad.readAll(), QByteArray("{\"Theirs\": 7,"));
+    }
+    QFile theirsOutside(outside + QStringLiteral("/values.json"));
+    QVERIFY(theirsOutside.open(QIODevice::ReadOnly));
+    QCOMPARE(theirsOutside.readAll(), QByteArray("theirs"));
+    QCOMPARE(QDir(outside).entryList(QDir::Files).size(), 1);
     QVERIFY(QFileInfo(QStringLiteral("/dev/zero")).exists());
 }
 

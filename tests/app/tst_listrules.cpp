@@ -98,6 +98,8 @@ private Q_SLOTS:
                                  << "PopUpHistory";
         QTest::newRow("unknown hot key") << QStringList{"--hotkey", "Nope"} << int(CommandLine::Usage) << "";
         QTest::newRow("unknown option") << QStringList{"--frobnicate"} << int(CommandLine::Usage) << "";
+        QTest::newRow("calc with degrees") << QStringList{"--calc", "--degrees", "1"} << int(CommandLine::Calc) << "1";
+        QTest::newRow("calc degrees needs an expression") << QStringList{"--calc", "--degrees"} << int(CommandLine::Usage) << "";
     }
     void commandLine()
     {

@@ -1,6 +1,6 @@
 // The main window on a real X server, with the desktop replaced by recording fakes.
 #include "app/MainForm.h"
-#include "app/ScreenFit.h"
+#include "util/ScreenFit.h"
 #include "platform/Cp932.h"
 #include "util/OuterFrame.h"
 
@@ -21,6 +21,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+
+#include <limits>
 
 namespace {
 
@@ -313,6 +315,7 @@ private Q_SLOTS:
         QTest::newRow("title bar above the top") << QRect(100, -10, 480, 340) << QRect(100, 0, 480, 340);
         QTest::newRow("larger than the screen") << QRect(-50, 10, 1500, 2000) << small;
         QTest::newRow("mostly below the bottom") << QRect(10, 700, 480, 340) << QRect(10, 428, 480, 340);
+        QTest::newRow("as far off and large as X allows") << QRect(29492, 20000, 32767, 32767) << small;
     }
     void screenFit()
     {
@@ -321,6 +324,33 @@ private Q_SLOTS:
         QCOMPARE(FitOnScreens(frame, 24, {QRect(0, 0, 1024, 768)}, 0), expected);
         // A second screen to the left holds nothing of it, so the answer stays the same.
         QCOMPARE(FitOnScreens(frame, 24, {QRect(-1280, 0, 1280, 1024), QRect(0, 0, 1024, 768)}, 1), expected);
+    }
+
+    // Stored placement values: made-up numbers never become a position or a size.
+    void storedPixels_data()
+    {
+        QTest::addColumn<QString>("twips");
+        QTest::addColumn<int>("pixels"); // INT_MIN: not used
+        const int none = std::numeric_limits<int>::min();
+        QTest::newRow("number") << "1500" << 100;
+        QTest::newRow("blanks around") << " 1500 " << 100;
+        QTest::newRow("negative") << "-15" << -1;
+        QTest::newRow("exponent form") << "1.5e4" << 1000;
+        QTest::newRow("a million pixels") << "15000000" << 1000000;
+        QTest::newRow("beyond a million") << "15000015" << none;
+        QTest::newRow("1e12") << "1e12" << none;
+        QTest::newRow("9e9") << "9e9" << none;
+        QTest::newRow("minus 1e12") << "-1e12" << none;
+        QTest::newRow("nan") << "nan" << none;
+        QTest::newRow("inf") << "inf" << none;
+        QTest::newRow("words") << "abc" << none;
+        QTest::newRow("empty") << "" << none;
+    }
+    void storedPixels()
+    {
+        QFETCH(QString, twips);
+        QFETCH(int, pixels);
+        QCOMPARE(StoredPixels(twips).value_or(std::numeric_limits<int>::min()), pixels);
     }
 
     void escapeStepsBackThenHides()

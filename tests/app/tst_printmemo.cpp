@@ -1,7 +1,9 @@
 #include "app/MemoTable.h"
 #include "app/PrintMemo.h"
+#include "memo/TextFastReadBinary.h"
 #include "platform/Cp932.h"
 
+#include <QDir>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -10,6 +12,7 @@
 #include <QTest>
 
 #include <cstdio>
+#include <sys/stat.h>
 
 class TestPrintMemo : public QObject
 {
@@ -29,6 +32,11 @@ class TestPrintMemo : public QObject
         f.open(QIODevice::WriteOnly | QIODevice::Truncate);
         f.write(cards);
         f.close();
+        return run(memo);
+    }
+
+    Output run(const QString &memo)
+    {
         std::FILE *out = std::tmpfile();
         std::FILE *err = std::tmpfile();
         Output o;
@@ -97,6 +105,33 @@ private Q_SLOTS:
                 QCOMPARE(items[i][QStringLiteral("text")].toString(), table[g].ItemTexts[i]);
             }
         }
+    }
+
+    // What the program would show as one empty card is an error to a script.
+    void unreadableFileFails_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("missing") << "missing";
+        QTest::newRow("named pipe") << "fifo";
+        QTest::newRow("folder") << "folder";
+        QTest::newRow("larger than any card file") << "huge";
+    }
+    void unreadableFileFails()
+    {
+        QFETCH(QString, kind);
+        const QString path = dir_.filePath(kind + QStringLiteral(".vlw"));
+        if (kind == QLatin1String("fifo")) {
+            QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+        } else if (kind == QLatin1String("folder")) {
+            QVERIFY(QDir().mkpath(path));
+        } else if (kind == QLatin1String("huge")) {
+            QFile f(path);
+            QVERIFY(f.open(QIODevice::WriteOnly) && f.resize(TextFastReadBinary::MaxFileSize + 1)); // sparse: costs no disk
+        }
+        const Output o = run(path);
+        QCOMPARE(o.rc, 1);
+        QVERIFY(o.out.isEmpty());
+        QVERIFY2(o.err.startsWith("error: " + QFile::encodeName(path) + " cannot be read"), o.err.constData());
     }
 
     void groupLimitWarnsAndStillPrints()

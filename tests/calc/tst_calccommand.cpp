@@ -23,8 +23,8 @@ private Q_SLOTS:
         QTest::newRow("degrees") << QStringList{"--calc", "--degrees", "sin(30)"} << 0 << "0.5\n" << quiet;
         QTest::newRow("leading minus") << QStringList{"--calc", "-2^2"} << 0 << "4\n" << quiet;
         QTest::newRow("exponent form") << QStringList{"--calc", "1/30000"} << 0 << "3.33333333333333E-05\n" << quiet;
-        QTest::newRow("--degrees as the expression")
-            << QStringList{"--calc", "--degrees"} << 1 << "" << "^0x80040003: .+\n$";
+        QTest::newRow("--degrees without an expression")
+            << QStringList{"--calc", "--degrees"} << 2 << "" << "^--calc --degrees needs an expression\nusage: ";
         QTest::newRow("empty expression") << QStringList{"--calc", ""} << 1 << "" << "^0x80040006: .+\n$";
         QTest::newRow("commas kept") << QStringList{"--calc", "1,000"} << 1 << "" << "^0x80040006: .+\n$";
         QTest::newRow("division by zero") << QStringList{"--calc", "1/0"} << 1 << "" << "^0x80040011: division by zero\n$";

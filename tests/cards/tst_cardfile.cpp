@@ -194,7 +194,7 @@ private Q_SLOTS:
             QCOMPARE(::mkfifo(QFile::encodeName(target).constData(), 0600), 0);
         else if (kind == QLatin1String("huge")) { // sparse: takes no room on the disk
             QFile f(target);
-            QVERIFY(f.open(QIODevice::WriteOnly) && f.resize((qint64(1) << 30) + 1));
+            QVERIFY(f.open(QIODevice::WriteOnly) && f.resize(TextFastReadBinary::MaxFileSize + 1));
         }
 
         CardFileContents contents;
@@ -203,6 +203,30 @@ private Q_SLOTS:
         QCOMPARE(int(CardFile::load(target, &contents, &error)), opened);
         QVERIFY(contents.cards.isEmpty());
         QCOMPARE(error.isEmpty(), opened != int(CardFile::Opened::Unreadable));
+    }
+
+    // Saving stops at the size the readers accept, so a saved file always opens again.
+    void saveKeepsToTheReadersLimit()
+    {
+        const QString target = path(QStringLiteral("limit.vlw"));
+        QVERIFY(writeFile(target, "old\1g\1x\1"));
+        CardFileContents contents;
+        for (const char *title : {"one", "two"}) {
+            Card card;
+            card.setField(CardField::Title, QString::fromLatin1(title));
+            card.setField(CardField::Body, QStringLiteral("本文"));
+            contents.cards.append(card);
+        }
+        const qint64 size = CardFile::serialize(contents).size();
+        QString error;
+        QVERIFY(!CardFile::save(target, contents, &error, size - 1));
+        QVERIFY2(error.contains(QString::number(size)) && error.contains(QString::number(size - 1)), qPrintable(error));
+        QCOMPARE(readFile(target), QByteArray("old\1g\1x\1"));
+
+        QVERIFY(CardFile::save(target, contents, &error, size));
+        CardFileContents back;
+        QCOMPARE(int(CardFile::load(target, &back, &error)), int(CardFile::Opened::Read));
+        QCOMPARE(fieldsOf(back.cards), fieldsOf(contents.cards));
     }
 
     void failedSaveLeavesFile()

@@ -163,6 +163,39 @@ private Q_SLOTS:
         QCOMPARE(f.readAll(), QByteArray(Utf8Cards).replace("\xa0\1", "\xa0\r\ntwo\1"));
     }
 
+    // A file its owner made read-only is replaced only when the user says so; its mode stays.
+    void readOnlyFileAsksFirst_data()
+    {
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<bool>("saved");
+        QTest::newRow("kept") << int(QMessageBox::No) << false;
+        QTest::newRow("replaced") << int(QMessageBox::Yes) << true;
+    }
+    void readOnlyFileAsksFirst()
+    {
+        QFETCH(int, answer);
+        QFETCH(bool, saved);
+        const QString readOnly = dir_.filePath(QStringLiteral("ro-%1.vlw").arg(answer));
+        QVERIFY(QFile::copy(file(), readOnly));
+        QVERIFY(QFile::setPermissions(readOnly, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
+        QVERIFY(window_->openFile(readOnly));
+        window_->model()->setField(0, CardField::Title, QStringLiteral("changed"));
+        QString shown;
+        QTimer::singleShot(0, this, [&shown, answer] {
+            QTRY_VERIFY(QApplication::activeModalWidget());
+            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+            QVERIFY(box);
+            shown = box->text();
+            box->done(answer);
+        });
+        QCOMPARE(window_->save(), saved);
+        QVERIFY2(shown.contains(QStringLiteral("読み取り専用")), qPrintable(shown));
+        QFile f(readOnly);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QCOMPARE(f.readAll().contains("changed"), saved);
+        QCOMPARE(f.permissions() & (QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther), QFile::Permissions());
+    }
+
     // A file that cannot be read is reported and the window never takes it as its own.
     void unreadableFileIsNotTaken()
     {

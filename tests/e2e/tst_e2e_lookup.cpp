@@ -233,6 +233,54 @@ private Q_SLOTS:
             QCOMPARE(stored(placementKeys[i]), normal[i]);
     }
 
+    // Made-up placement values put the window on the screen and are not stored back; a
+    // dictionary address that is not a web address is refused with a warning naming it.
+    void hostileDictionarySettings()
+    {
+        box_ = std::make_unique<QuillboxSandbox>();
+        QVERIFY(box_->isValid());
+        QStringList lines = settingsLines();
+        lines[1] = QStringLiteral("DicURL1 = javascript:document.title='ran';//");
+        QVERIFY(box_->writeSettings(lines));
+        {
+            FileUserStore store(box_->path(QStringLiteral("config")));
+            QVERIFY(store.SaveSettings(QStringLiteral("Fennecs SoftWares"), QStringLiteral("Quillbox with VLM"),
+                                       {{QStringLiteral("DicWindowTop"), QStringLiteral("1e12")},
+                                        {QStringLiteral("DicWindowLeft"), QStringLiteral("300000")},
+                                        {QStringLiteral("DicWindowHeight"), QStringLiteral("9e9")},
+                                        {QStringLiteral("DicWindowWidth"), QStringLiteral("nan")}}));
+        }
+        box_->start();
+        QVERIFY(!box_->waitForWindow().isEmpty());
+        QVERIFY(setClipboardText(QStringLiteral("word")));
+        QCOMPARE(box_->quillbox({QStringLiteral("--hotkey"), QStringLiteral("PopUpDic")}), 0);
+        const QString dic = waitForDicWindow();
+        QVERIFY(!dic.isEmpty());
+        QTest::qWait(1000); // placed and framed
+        const QStringList size = xdo({QStringLiteral("getdisplaygeometry")}).split(u' ');
+        const QRect screen(0, 0, size.value(0).toInt(), size.value(1).toInt());
+        const QRect shown = windowGeometry(dic);
+        QVERIFY2(screen.contains(shown), qPrintable(QStringLiteral("%1,%2 %3x%4").arg(shown.x()).arg(shown.y())
+                                                        .arg(shown.width()).arg(shown.height())));
+
+        // Enter searches service 1, whose address runs a script: refused, nothing loaded.
+        activate(dic);
+        key(QStringLiteral("Return"));
+        QTRY_COMPARE_WITH_TIMEOUT(visibleWindows(QStringLiteral("^開かないアドレス$")).size(), 1, 5000);
+        QVERIFY(!http_.targets.contains(QStringLiteral("/dic1?q=word")));
+        key(QStringLiteral("Escape"));
+        QTRY_VERIFY_WITH_TIMEOUT(visibleWindows(QStringLiteral("^開かないアドレス$")).isEmpty(), 5000);
+
+        QCOMPARE(box_->quillbox({QStringLiteral("--quit")}), 0);
+        QTRY_VERIFY_WITH_TIMEOUT(visibleWindows(DicCaption).isEmpty(), 5000);
+        for (const QString &k : {QStringLiteral("DicWindowTop"), QStringLiteral("DicWindowLeft"),
+                                 QStringLiteral("DicWindowHeight"), QStringLiteral("DicWindowWidth")}) {
+            bool ok = false;
+            const int pixels = stored(k).toInt(&ok) / 15;
+            QVERIFY2(ok && pixels >= 0 && pixels <= qMax(screen.width(), screen.height()), qPrintable(k + u' ' + stored(k)));
+        }
+    }
+
     // A multi search hands one address per engine to the desktop, an address goes as it is,
     // Ctrl+Enter takes the first-hit search.
     void webSearch()

@@ -105,6 +105,10 @@ private Q_SLOTS:
         QTest::newRow("unreachable display") << QString() << QStringList() << ":987" << 1 << "cannot open DISPLAY \":987\"" << false;
         QTest::newRow("version needs no display") << QString() << QStringList{"--version"} << "" << 0 << "Quillbox with VLM Ver." << false;
         QTest::newRow("quit needs no display") << QString() << QStringList{"--quit"} << "" << 0 << "" << false;
+        QTest::newRow("print memo of a missing file") << QString() << QStringList{"--print-memo", "/nonexistent/x.vlw"}
+                                                       << "" << 1 << "error: /nonexistent/x.vlw cannot be read" << false;
+        QTest::newRow("print memo of a device") << QString() << QStringList{"--print-memo", "/dev/zero"} << "" << 1
+                                                << "error: /dev/zero cannot be read" << false;
         const QString tapscope = QStringLiteral(TAPSCOPE_EXE);
         QTest::newRow("tapscope without display") << tapscope << QStringList() << "" << 1
                                                   << "Tapscope: no X display (DISPLAY is not set)" << false;

@@ -6,6 +6,7 @@
 #include <QComboBox>
 #include <QHash>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
 
@@ -97,35 +98,45 @@ private Q_SLOTS:
         QTest::addColumn<QString>("text");
         QTest::addColumn<QStringList>("opened");
         QTest::addColumn<bool>("remembered");
+        QTest::addColumn<QStringList>("refused"); // settings named in a warning, their addresses not opened
         const QStringList three{QStringLiteral("http://e1/?q="), QStringLiteral("http://e2/?q="),
                                 QStringLiteral("http://e3/?q=")};
         QTest::newRow("single") << three << false << false << QStringLiteral("a b")
-                                << QStringList{QStringLiteral("http://e1/?q=a+b")} << true;
+                                << QStringList{QStringLiteral("http://e1/?q=a+b")} << true << QStringList();
         QTest::newRow("multi in order") << three << true << false << QStringLiteral("日本")
                                         << QStringList{QStringLiteral("http://e1/?q=%93%FA%96%7B"),
                                                        QStringLiteral("http://e2/?q=%93%FA%96%7B"),
                                                        QStringLiteral("http://e3/?q=%93%FA%96%7B")}
-                                        << true;
+                                        << true << QStringList();
         QTest::newRow("multi, second empty")
             << QStringList{QStringLiteral("http://e1/?q="), QString(), QStringLiteral("http://e3/?q=")} << true << false
-            << QStringLiteral("x") << QStringList{QStringLiteral("http://e1/?q=x")} << true;
+            << QStringLiteral("x") << QStringList{QStringLiteral("http://e1/?q=x")} << true << QStringList();
         QTest::newRow("first-hit") << three << true << true << QStringLiteral("a-b")
-                                   << QStringList{QStringLiteral("http://lucky/?q=a%2Db")} << true;
+                                   << QStringList{QStringLiteral("http://lucky/?q=a%2Db")} << true << QStringList();
         QTest::newRow("first-hit has no address test") << three << false << true << QStringLiteral("www.x.jp")
-                                                        << QStringList{QStringLiteral("http://lucky/?q=www%2Ex%2Ejp")} << true;
+                                                        << QStringList{QStringLiteral("http://lucky/?q=www%2Ex%2Ejp")} << true << QStringList();
         QTest::newRow("www opened as http") << three << true << false << QStringLiteral("www.x.jp")
-                                            << QStringList{QStringLiteral("http://www.x.jp")} << false;
+                                            << QStringList{QStringLiteral("http://www.x.jp")} << false << QStringList();
         QTest::newRow("http opened as it is") << three << true << false << QStringLiteral("http://a/日")
-                                              << QStringList{QStringLiteral("http://a/日")} << false;
+                                              << QStringList{QStringLiteral("http://a/日")} << false << QStringList();
         QTest::newRow("drive path as it is") << three << false << false << QStringLiteral("C:\\x")
-                                             << QStringList{QStringLiteral("C:\\x")} << false;
+                                             << QStringList{QStringLiteral("C:\\x")} << false << QStringList();
         QTest::newRow("capital H is searched") << three << false << false << QStringLiteral("Http://a")
-                                               << QStringList{QStringLiteral("http://e1/?q=Http%3A%2F%2Fa")} << true;
-        QTest::newRow("empty opens nothing") << three << true << false << QString() << QStringList() << false;
+                                               << QStringList{QStringLiteral("http://e1/?q=Http%3A%2F%2Fa")} << true << QStringList();
+        QTest::newRow("empty opens nothing") << three << true << false << QString() << QStringList() << false << QStringList();
         QTest::newRow("engine key missing: default of the second")
             << QStringList() << false << false << QStringLiteral("q")
-            << QStringList{QStringLiteral("http://search.biglobe.ne.jp/Titles?qt=q")} << true;
+            << QStringList{QStringLiteral("http://search.biglobe.ne.jp/Titles?qt=q")} << true << QStringList();
+        QTest::newRow("script engine refused, the others run")
+            << QStringList{QStringLiteral("javascript:alert(1)//"), QStringLiteral("http://e2/?q="),
+                           QStringLiteral("file:///etc/")}
+            << true << false << QStringLiteral("x") << QStringList{QStringLiteral("http://e2/?q=x")} << true
+            << QStringList{QStringLiteral("WebSearchURL1"), QStringLiteral("WebSearchURL3")};
+        QTest::newRow("https engine") << QStringList{QStringLiteral("HTTPS://e1/?q=")} << false << false
+                                      << QStringLiteral("x") << QStringList{QStringLiteral("HTTPS://e1/?q=x")} << true
+                                      << QStringList();
     }
+
     void search()
     {
         QFETCH(QStringList, engines);
@@ -134,9 +145,14 @@ private Q_SLOTS:
         QFETCH(QString, text);
         QFETCH(QStringList, opened);
         QFETCH(bool, remembered);
+        QFETCH(QStringList, refused);
         open(engines).chkSearchMulti->setChecked(multi);
         type(text, ctrl ? Qt::ControlModifier : Qt::NoModifier);
         QCOMPARE(shell_.urls, opened);
+        QStringList warned;
+        for (const QMessageBox *box : form_->findChildren<QMessageBox *>())
+            warned << box->text().section(u' ', 1, 1);
+        QCOMPARE(warned, refused);
         QCOMPARE(form_->cmbKeyWord->count(), remembered ? 1 : 0);
         if (remembered)
             QCOMPARE(form_->cmbKeyWord->itemText(0), text);

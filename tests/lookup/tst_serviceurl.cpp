@@ -110,6 +110,30 @@ private Q_SLOTS:
         QCOMPARE(CountWebSearchEngines(readerOf(values)), count);
     }
 
+    // What a lookup setting may open: web addresses only.
+    void webAddress_data()
+    {
+        QTest::addColumn<QString>("address");
+        QTest::addColumn<bool>("accepted");
+        QTest::newRow("http") << QStringLiteral("http://127.0.0.1:8080/dic?q=%93%FA") << true;
+        QTest::newRow("https, capitals") << QStringLiteral("HTTPS://Example.org/s?q=a+b") << true;
+        QTest::newRow("script") << QStringLiteral("javascript:alert(document.cookie)//x") << false;
+        QTest::newRow("script, capitals and blanks") << QStringLiteral("  JavaScript:alert(1)") << false;
+        QTest::newRow("local file") << QStringLiteral("file:///etc/passwd") << false;
+        QTest::newRow("local path") << QStringLiteral("/etc/passwd") << false;
+        QTest::newRow("data") << QStringLiteral("data:text/html,<script>alert(1)</script>") << false;
+        QTest::newRow("ftp") << QStringLiteral("ftp://example.org/x") << false;
+        QTest::newRow("no host") << QStringLiteral("http:/etc/passwd") << false;
+        QTest::newRow("keyword alone") << QStringLiteral("%93%FA") << false;
+        QTest::newRow("empty") << QString() << false;
+    }
+    void webAddress()
+    {
+        QFETCH(QString, address);
+        QFETCH(bool, accepted);
+        QCOMPARE(IsWebAddress(QUrl(address, QUrl::TolerantMode)), accepted);
+    }
+
     void stripBlanks_data()
     {
         QTest::addColumn<QString>("text");

@@ -8,7 +8,10 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <csignal>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -161,6 +164,32 @@ private Q_SLOTS:
         QVERIFY(QFile::remove(disk.filePath(QStringLiteral("filler"))));
         QVERIFY2(AtomicFile::write(path, QByteArray(newSize, 'n'), &error), qPrintable(error));
         QCOMPARE(readFile(path), QByteArray(newSize, 'n'));
+    }
+
+    // A writer killed with everything written but nothing renamed yet: the old file is whole and
+    // nothing is left beside it, not even for a later save to clean up.
+    void killedWriteLeavesNothingBeside()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("big.vlw"));
+        QVERIFY(writePlain(path, "old"));
+        const pid_t child = ::fork();
+        QVERIFY(child >= 0);
+        if (child == 0) {
+            AtomicFile::Options options;
+            options.beforeRename = [] {
+                ::kill(::getpid(), SIGKILL);
+                return true;
+            };
+            AtomicFile::write(path, QByteArray(4 << 20, 'n'), nullptr, options);
+            ::_exit(0); // not killed: the test fails below
+        }
+        int status = 0;
+        QCOMPARE(::waitpid(child, &status, 0), child);
+        QVERIFY(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL);
+        QCOMPARE(readFile(path), QByteArray("old"));
+        QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot),
+                 QStringList{QStringLiteral("big.vlw")});
     }
 
     void folderIsNotReplaced()

@@ -1,8 +1,10 @@
 #include "lookup/dic/frmDic.h"
 
+#include "lookup/RefusedAddress.h"
 #include "lookup/ServiceDefaults.h"
 #include "platform/UserStore.h"
 #include "util/OuterFrame.h"
+#include "util/ScreenFit.h"
 #include "util/ChangeComboLines.h"
 #include "util/Tool.h"
 
@@ -72,7 +74,6 @@ frmDic::frmDic(const DicHost &host, std::function<void()> openAnother)
     txtURL->setAccessibleName(QStringLiteral("アドレス"));
 
     connect(btnSearch, &QPushButton::clicked, this, &frmDic::btnSearch_Click);
-    connect(txtKeyword, &QLineEdit::returnPressed, this, &frmDic::btnSearch_Click);
     connect(btnTV, &QPushButton::clicked, this, &frmDic::btnTV_Click);
     connect(btnNew, &QPushButton::clicked, this, [this] { openAnother_(); });
     connect(btnClose, &QPushButton::clicked, this, &QWidget::close);
@@ -119,18 +120,27 @@ void frmDic::showTVProgramTable()
 void frmDic::btnSearch_Click()
 {
     txtKeyword->selectAll();
-    const int k = qMax(0, cmbDic->currentIndex());
-    const QString address = host_.settings.read(QStringLiteral("DicURL") + QString::number(k + 1)) +
-                            ServiceUrlEncode(txtKeyword->text());
-    Browser->setUrl(QUrl(address, QUrl::TolerantMode));
+    const QString key = QStringLiteral("DicURL") + QString::number(qMax(0, cmbDic->currentIndex()) + 1);
+    const QString base = host_.settings.read(key);
+    const QUrl address(base + ServiceUrlEncode(txtKeyword->text()), QUrl::TolerantMode);
+    if (!IsWebAddress(address)) {
+        ShowRefusedAddress(this, key, base);
+        return;
+    }
+    Browser->setUrl(address);
     Browser->setFocus();
 }
 
 void frmDic::btnTV_Click()
 {
     txtKeyword->setText(QStringLiteral("適宜「最新の情報に更新(F5キー)」してください。"));
-    QWebEngineHttpRequest request(
-        QUrl(host_.settings.readOr(QStringLiteral("TVProgramTableURL"), DefaultTVProgramTableUrl()), QUrl::TolerantMode));
+    const QString value = host_.settings.readOr(QStringLiteral("TVProgramTableURL"), DefaultTVProgramTableUrl());
+    const QUrl address(value, QUrl::TolerantMode);
+    if (!IsWebAddress(address)) {
+        ShowRefusedAddress(this, QStringLiteral("TVProgramTableURL"), value);
+        return;
+    }
+    QWebEngineHttpRequest request(address);
     // Never from the cache.
     request.setHeader("Cache-Control", "no-cache");
     request.setHeader("Pragma", "no-cache");
@@ -161,7 +171,8 @@ bool frmDic::eventFilter(QObject *watched, QEvent *event)
 
 void frmDic::keyPressEvent(QKeyEvent *event)
 {
-    // The search button is the window's default button.
+    // The search button is the window's default button; Enter in the keyword box comes here too,
+    // as the box passes it on, so it searches once.
     if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)
         btnSearch_Click();
     else
@@ -188,21 +199,23 @@ QString frmDic::stored(const QString &key) const
 
 void frmDic::restorePlacement()
 {
-    auto pixels = [this](const QString &key, int current) {
-        bool ok = false;
-        const double twips = stored(key).trimmed().toDouble(&ok);
-        return ok ? qRound(twips / TwipsPerPixel) : current;
+    // A value that is not a number, or none any screen could hold, keeps the current one.
+    auto pixels = [this](const QString &key, int current) { return StoredPixels(stored(key)).value_or(current); };
+    auto extent = [&pixels](const QString &key, int current) {
+        const int value = pixels(key, current);
+        return value > 0 ? value : current;
     };
     QRect outer(pos(), size());
     if (host_.settings.readOr(QStringLiteral("FixDicForm"), QStringLiteral("True")).compare(
             QStringLiteral("True"), Qt::CaseInsensitive) == 0) {
         outer.moveTop(pixels(QStringLiteral("DicWindowTop"), outer.top()));
         outer.moveLeft(pixels(QStringLiteral("DicWindowLeft"), outer.left()));
-        if (outer.topLeft() != pos())
-            move(outer.topLeft());
     }
-    outer.setHeight(qMax(1, pixels(QStringLiteral("DicWindowHeight"), outer.height())));
-    outer.setWidth(qMax(1, pixels(QStringLiteral("DicWindowWidth"), outer.width())));
+    outer.setHeight(extent(QStringLiteral("DicWindowHeight"), outer.height()));
+    outer.setWidth(extent(QStringLiteral("DicWindowWidth"), outer.width()));
+    outer = PlaceOnScreens(this, outer);
+    if (outer.topLeft() != pos())
+        move(outer.topLeft());
     resize(outer.size());
     const int state = stored(QStringLiteral("DicWindowState")).trimmed().toInt();
     pendingState_ = state == 2 ? Qt::WindowMaximized : state == 1 ? Qt::WindowMinimized : Qt::WindowNoState;

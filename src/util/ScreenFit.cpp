@@ -1,8 +1,13 @@
-#include "app/ScreenFit.h"
+#include "util/ScreenFit.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
+
+constexpr double TwipsPerPixel = 15;
+// A million pixels: beyond any screen, yet far from the ends of an int.
+constexpr double MaxStoredTwips = TwipsPerPixel * 1e6;
 
 qint64 areaOf(const QRect &r)
 {
@@ -10,6 +15,15 @@ qint64 areaOf(const QRect &r)
 }
 
 } // namespace
+
+std::optional<int> StoredPixels(const QString &twips)
+{
+    bool ok = false;
+    const double value = twips.trimmed().toDouble(&ok);
+    if (!ok || !std::isfinite(value) || std::abs(value) > MaxStoredTwips)
+        return std::nullopt;
+    return qRound(value / TwipsPerPixel);
+}
 
 QRect KeepInside(const QRect &frame, const QRect &area)
 {

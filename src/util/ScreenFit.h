@@ -1,8 +1,16 @@
 #pragma once
-// Keeping the main window on the screens that exist now: a placement stored on a larger or
-// since-removed screen, or a window grown by its preview, must not end up out of reach.
+// Keeping windows on the screens that exist now: a placement stored on a larger or
+// since-removed screen, a window grown by its preview, or a stored value someone made up must
+// not end up out of reach.
 #include <QRect>
+#include <QString>
 #include <QVector>
+
+#include <optional>
+
+// A stored placement value in twips (15 to the pixel) as whole pixels; nothing for a text that
+// is not a number, or a number beyond any screen ("nan", "1e12").
+std::optional<int> StoredPixels(const QString &twips);
 
 // frame is the outer rectangle; its top titleHeight pixels are the title bar. It stays where it
 // is while its whole title bar and at least half of it lie on one screen's available area;
