@@ -23,6 +23,11 @@ private Q_SLOTS:
         QTest::newRow("degrees") << QStringList{"--calc", "--degrees", "sin(30)"} << 0 << "0.5\n" << quiet;
         QTest::newRow("leading minus") << QStringList{"--calc", "-2^2"} << 0 << "4\n" << quiet;
         QTest::newRow("exponent form") << QStringList{"--calc", "1/30000"} << 0 << "3.33333333333333E-05\n" << quiet;
+        // As a Japanese input method types them.
+        QTest::newRow("full-width digits") << QStringList{"--calc", "１２３＋４５"} << 0 << "168\n" << quiet;
+        QTest::newRow("ideographic space, minus sign, times, divide")
+            << QStringList{"--calc", "（１０　−　４）×３÷２"} << 0 << "9\n" << quiet;
+        QTest::newRow("full-width letters") << QStringList{"--calc", "ｓｑｒ（１６）＾２"} << 0 << "16\n" << quiet;
         QTest::newRow("--degrees as the expression")
             << QStringList{"--calc", "--degrees"} << 1 << "" << "^0x80040003: .+\n$";
         QTest::newRow("empty expression") << QStringList{"--calc", ""} << 1 << "" << "^0x80040006: .+\n$";
