@@ -12,6 +12,7 @@
 #include "platform/SingleInstance.h"
 #include "platform/desktop/X11Display.h"
 #include "platform/desktop/SyntheticInput.h"
+#include "platform/desktop/QtJapanese.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -67,6 +68,7 @@ int runResident(int argc, char **argv, const CommandLine &cmd)
         return 1;
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quillbox"));
+    LoadQtJapanese(app);
     QGuiApplication::setDesktopFileName(AppIds::quillbox());
     QApplication::setQuitOnLastWindowClosed(false);
 
