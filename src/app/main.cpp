@@ -13,6 +13,7 @@
 #include "platform/desktop/X11Display.h"
 #include "platform/desktop/SyntheticInput.h"
 #include "platform/desktop/QtJapanese.h"
+#include "util/CompositionGuard.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -92,6 +93,8 @@ int runResident(int argc, char **argv, const CommandLine &cmd)
     paths.exeBaseName = QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName();
     folder.seedSampleCardFile(paths.exeBaseName);
 
+    // No input-method composition is left behind, hidden, in a field of any window.
+    CompositionGuard composition;
     DesktopServices desktop;
     MainForm form(paths, desktop.services());
     // Read at each paste, as every setting is; the rule goes before the form does.
