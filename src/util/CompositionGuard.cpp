@@ -29,8 +29,9 @@ bool isModifierKey(int key)
 
 } // namespace
 
-CompositionGuard::CompositionGuard(QObject *parent)
+CompositionGuard::CompositionGuard(QObject *parent, std::function<void()> forget)
     : QObject(parent)
+    , forget_(forget ? std::move(forget) : [] { QGuiApplication::inputMethod()->reset(); })
 {
     QCoreApplication::instance()->installEventFilter(this);
 }
@@ -49,7 +50,7 @@ void CompositionGuard::commit()
     field_.clear();
     preedit_.clear();
     // The input method forgets it first, so that it never hands it in a second time.
-    QGuiApplication::inputMethod()->reset();
+    forget_();
     QInputMethodEvent done;
     done.setCommitString(text);
     QCoreApplication::sendEvent(field, &done);
@@ -60,13 +61,16 @@ bool CompositionGuard::eventFilter(QObject *watched, QEvent *event)
     switch (event->type()) {
     case QEvent::InputMethod:
         if (watched->isWidgetType()) {
-            const QString preedit = static_cast<QInputMethodEvent *>(event)->preeditString();
-            if (!preedit.isEmpty()) {
+            const auto *change = static_cast<QInputMethodEvent *>(event);
+            if (!change->preeditString().isEmpty()) {
                 field_ = static_cast<QWidget *>(watched);
-                preedit_ = preedit;
+                preedit_ = change->preeditString();
             } else if (watched == field_) {
                 field_.clear();
                 preedit_.clear();
+                // Gone from sight without being committed: nothing of it may come back.
+                if (change->commitString().isEmpty())
+                    forget_();
             }
         }
         break;
