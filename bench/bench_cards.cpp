@@ -137,7 +137,7 @@ int main(int argc, char **argv)
         card.stored.clear();
     line("save, every card edited (encode all)", medianMs(runs, [&] { CardFile::save(path, contents, nullptr); }));
     line("check for characters code page 932 lacks",
-         medianMs(runs, [&] { CardFile::firstUnencodable(contents.cards); }));
+         medianMs(runs, [&] { CardFile::findUnencodable(contents.cards, 5); }));
     CardFileContents().cards.swap(contents.cards);
     line("window: open file again until painted", medianMs(runs, [&] {
              window.openFile(path);

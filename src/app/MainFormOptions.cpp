@@ -95,13 +95,9 @@ void MainForm::MenuDispHelp_Click()
 
 void MainForm::MenuOptionBackColor_Click(int index)
 {
-    QColor initial;
-    if (index == 0) {
-        bool ok = false;
-        initial = ColorFromSetting(iniData.GetiniValue(QStringLiteral("TextColorinActiveArea"), qint64(0)), &ok);
-    } else {
-        initial = index == 1 ? activeColor_ : inactiveColor_;
-    }
+    // The dialog opens on the colour in use.
+    const QColor initial = index == 0 ? LstGroupName->palette().color(QPalette::Text)
+                                      : index == 1 ? activeColor_ : inactiveColor_;
     // Qt's own dialog: it always shows the custom colours, and tests can answer it.
     QColorDialog dialog(initial, this);
     dialog.setOption(QColorDialog::DontUseNativeDialog);
@@ -124,18 +120,12 @@ void MainForm::MenuOptionBackColor_Click(int index)
 
 void MainForm::MenuOptionFont_Click()
 {
-    const QString name = iniData.GetiniValue(QStringLiteral("FontName"));
-    const QString size = iniData.GetiniValue(QStringLiteral("FontSize"));
+    // The dialog opens on the font in use, which the stored name and size set when they could;
+    // left alone it would offer the first family of its list at 6 points.
     QFontDialog dialog(this);
     dialog.setOption(QFontDialog::DontUseNativeDialog);
     dialog.setWindowTitle(QStringLiteral("フォントの指定"));
-    bool sizeOk = false;
-    const double points = size.toDouble(&sizeOk);
-    if (!name.isEmpty() && sizeOk && points > 0) {
-        QFont initial(name);
-        initial.setPointSizeF(points);
-        dialog.setCurrentFont(initial);
-    }
+    dialog.setCurrentFont(LstGroupName->font());
     if (dialog.exec() != QDialog::Accepted)
         return;
     const QFont chosen = dialog.selectedFont();

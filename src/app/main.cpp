@@ -12,6 +12,8 @@
 #include "platform/SingleInstance.h"
 #include "platform/desktop/X11Display.h"
 #include "platform/desktop/SyntheticInput.h"
+#include "platform/desktop/QtJapanese.h"
+#include "util/CompositionGuard.h"
 #include "util/Tool.h"
 
 #include <QApplication>
@@ -78,6 +80,7 @@ int runResident(int argc, char **argv, const CommandLine &cmd)
         return 1;
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quillbox"));
+    LoadQtJapanese(app);
     QGuiApplication::setDesktopFileName(AppIds::quillbox());
     QApplication::setQuitOnLastWindowClosed(false);
 
@@ -101,6 +104,8 @@ int runResident(int argc, char **argv, const CommandLine &cmd)
     paths.exeBaseName = QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName();
     folder.seedSampleCardFile(paths.exeBaseName);
 
+    // No input-method composition is left behind, hidden, in a field of any window.
+    CompositionGuard composition;
     DesktopServices desktop;
     MainForm form(paths, desktop.services());
     // Read at each paste, as every setting is; the rule goes before the form does.

@@ -1,4 +1,5 @@
 #include "calc/CalcCommand.h"
+#include "calc/FullWidthFold.h"
 #include "calc/NumberText.h"
 #include "calc/clsDCC.h"
 
@@ -10,7 +11,7 @@ int RunCalcCommand(const QString &expression, bool degrees, std::FILE *out, std:
     if (degrees)
         engine.UnitStyle = 1;
     double result = 0;
-    const qint32 code = engine.Calculate(expression, result);
+    const qint32 code = engine.Calculate(FoldFullWidth(expression), result);
     if (code != 0) {
         const QString message = QStringLiteral("0x%1: %2\n")
                                     .arg(quint32(code), 8, 16, QLatin1Char('0'))

@@ -1,5 +1,6 @@
 #include "calc/frmCalc.h"
 
+#include "calc/FullWidthFold.h"
 #include "calc/NumberText.h"
 #include "platform/ClipboardChain.h"
 #include "util/Tool.h"
@@ -161,7 +162,8 @@ QStringList frmCalc::history() const
 
 void frmCalc::MenuRightCalc_Click(int index)
 {
-    QString text = txtCalc->currentText();
+    // Typed with the input method on, "１２３＋４５" is still 123+45.
+    QString text = FoldFullWidth(txtCalc->currentText());
     const bool clear = text.toLower() == QStringLiteral("clear");
     if (clear)
         engine_.ClearVariable();

@@ -93,3 +93,22 @@ void MoveCardCommand::undo()
     model_->moveCard(to_, from_);
     model_->touch(from_);
 }
+
+SetEncodingCommand::SetEncodingCommand(CardModel *model, CardEncoding encoding)
+    : QUndoCommand(QStringLiteral("文字コード"))
+    , model_(model)
+    , encoding_(encoding)
+    , before_(model->contents().encoding)
+    , stored_(model->storedBytes())
+{
+}
+
+void SetEncodingCommand::redo()
+{
+    model_->setEncoding(encoding_);
+}
+
+void SetEncodingCommand::undo()
+{
+    model_->restoreEncoding(before_, stored_);
+}

@@ -62,3 +62,18 @@ private:
     CardModel *model_;
     int from_, to_;
 };
+
+// Choosing the encoding the file is saved in. Undoing gives the cards back the bytes they
+// were read with.
+class SetEncodingCommand : public QUndoCommand
+{
+public:
+    SetEncodingCommand(CardModel *model, CardEncoding encoding);
+    void redo() override;
+    void undo() override;
+
+private:
+    CardModel *model_;
+    CardEncoding encoding_, before_;
+    QVector<QByteArray> stored_;
+};

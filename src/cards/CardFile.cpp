@@ -129,25 +129,30 @@ QByteArray serialize(const CardFileContents &contents)
     return out;
 }
 
-std::optional<Unencodable> firstUnencodable(const QVector<Card> &cards)
+UnencodableList findUnencodable(const QVector<Card> &cards, int keep)
 {
+    UnencodableList found;
     for (int i = 0; i < cards.size(); ++i) {
         const Card &card = cards[i];
         if (!card.stored.isEmpty())
             continue; // as read, so it can be written back as it was
-        for (const QString *field : {&card.title, &card.group, &card.body}) {
-            if (Cp932::canEncode(*field))
+        for (CardField f : {CardField::Title, CardField::Group, CardField::Body}) {
+            const QString text = card.field(f);
+            if (Cp932::canEncode(text))
                 continue;
-            for (qsizetype at = 0; at < field->size(); ++at) {
-                const qsizetype length = field->at(at).isHighSurrogate() && at + 1 < field->size() ? 2 : 1;
-                const QStringView character = QStringView(*field).mid(at, length);
-                if (!Cp932::canEncode(character))
-                    return Unencodable{i, character.toString()};
+            for (qsizetype at = 0; at < text.size(); ++at) {
+                const qsizetype length = text.at(at).isHighSurrogate() && at + 1 < text.size() ? 2 : 1;
+                const QStringView character = QStringView(text).mid(at, length);
+                if (!Cp932::canEncode(character)) {
+                    if (found.first.size() < keep)
+                        found.first.append(Unencodable{i, f, at, character.toString()});
+                    ++found.count;
+                }
                 at += length - 1;
             }
         }
     }
-    return std::nullopt;
+    return found;
 }
 
 bool save(const QString &path, const CardFileContents &contents, QString *error, qint64 maxSize)

@@ -7,8 +7,6 @@
 #include <QString>
 #include <QVector>
 
-#include <optional>
-
 enum class CardField { Title, Group, Body };
 
 struct Card {
@@ -36,7 +34,15 @@ struct CardFileContents {
 // A character of a card that code page 932 cannot hold.
 struct Unencodable {
     int card = -1;
+    CardField field = CardField::Title;
+    qsizetype at = 0;  // where it stands in the field's text
     QString character; // one character, a surrogate pair included
+};
+
+// The first few such characters in file order, and how many there are in all.
+struct UnencodableList {
+    QVector<Unencodable> first;
+    qsizetype count = 0;
 };
 
 namespace CardFile {
@@ -50,7 +56,8 @@ enum class Opened {
 Opened load(const QString &path, CardFileContents *contents, QString *error);
 // Every card followed by its three separators, in the contents' encoding.
 QByteArray serialize(const CardFileContents &contents);
-std::optional<Unencodable> firstUnencodable(const QVector<Card> &cards);
+// Cards still holding the bytes they were read with are written back as they were: not counted.
+UnencodableList findUnencodable(const QVector<Card> &cards, int keep);
 // Written atomically: on failure the old file is whole and *error says why. Contents larger
 // than maxSize (what the readers accept) are refused, as nobody could open them again.
 bool save(const QString &path, const CardFileContents &contents, QString *error,

@@ -18,6 +18,7 @@ void CardModel::setContents(CardFileContents contents)
     }
     endResetModel();
     Q_EMIT groupsChanged();
+    Q_EMIT encodingChanged();
 }
 
 void CardModel::setEncoding(CardEncoding encoding)
@@ -25,6 +26,24 @@ void CardModel::setEncoding(CardEncoding encoding)
     contents_.encoding = encoding;
     for (Card &card : contents_.cards)
         card.stored.clear();
+    Q_EMIT encodingChanged();
+}
+
+QVector<QByteArray> CardModel::storedBytes() const
+{
+    QVector<QByteArray> bytes;
+    bytes.reserve(contents_.cards.size());
+    for (const Card &card : contents_.cards)
+        bytes.append(card.stored);
+    return bytes;
+}
+
+void CardModel::restoreEncoding(CardEncoding encoding, const QVector<QByteArray> &stored)
+{
+    contents_.encoding = encoding;
+    for (qsizetype i = 0; i < contents_.cards.size() && i < stored.size(); ++i)
+        contents_.cards[i].stored = stored[i];
+    Q_EMIT encodingChanged();
 }
 
 void CardModel::insertCard(int row, Card card)

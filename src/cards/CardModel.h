@@ -17,6 +17,9 @@ public:
     const CardFileContents &contents() const { return contents_; }
     // Switches the encoding the file is saved in; no card keeps its bytes as read.
     void setEncoding(CardEncoding encoding);
+    // The bytes each card was read with, to give back to them with restoreEncoding.
+    QVector<QByteArray> storedBytes() const;
+    void restoreEncoding(CardEncoding encoding, const QVector<QByteArray> &stored);
 
     int count() const { return int(contents_.cards.size()); }
     const Card &card(int row) const { return contents_.cards[row]; }
@@ -45,6 +48,7 @@ Q_SIGNALS:
     void groupsChanged();
     // An undo or redo touched this card: it should be the one shown.
     void cardTouched(int row);
+    void encodingChanged();
 
 private:
     void countGroup(const QString &group, int delta);

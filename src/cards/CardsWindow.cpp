@@ -4,6 +4,7 @@
 #include "cards/CardFilter.h"
 #include "cards/CardModel.h"
 #include "platform/LineBreaks.h"
+#include "util/CompositionGuard.h"
 
 #include <QAction>
 #include <QApplication>
@@ -49,6 +50,8 @@ CardsWindow::CardsWindow(QWidget *parent)
     buildFields();
     buildMenus();
     qApp->installEventFilter(this);
+    // Installed after the window's own filter, so that it sees the keys first.
+    new CompositionGuard(this);
 
     connect(list_->selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this] { showCard(currentRow()); });
@@ -151,6 +154,7 @@ void CardsWindow::buildMenus()
     addCommand(file, QStringLiteral("上書き保存(&S)"), QKeySequence(Qt::CTRL | Qt::Key_S), [this] { save(); });
     addCommand(file, QStringLiteral("名前を付けて保存(&A)..."), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S),
                [this] { saveAs(); });
+    buildEncodingControls(file);
     file->addSeparator();
     addCommand(file, QStringLiteral("終了(&X)"), QKeySequence(Qt::CTRL | Qt::Key_Q), [this] { close(); });
 

@@ -15,6 +15,7 @@ class QComboBox;
 class QLineEdit;
 class QMenu;
 class QPlainTextEdit;
+class QToolButton;
 class QTreeView;
 class QUndoStack;
 
@@ -59,6 +60,14 @@ private:
     void startFilter();
     void stopFilter();
 
+    void buildEncodingControls(QMenu *file);
+    void showEncoding();
+    void chooseEncoding(CardEncoding encoding);
+    // Before a save in code page 932: names the characters it cannot hold and offers UTF-8.
+    // False when the user would rather see the first of them, which is then selected.
+    bool settleEncoding();
+    void selectCharacter(const Unencodable &character);
+
     void openWithDialog();
     bool saveAs();
     bool saveTo(const QString &path);
@@ -75,6 +84,7 @@ private:
     QComboBox *groupEdit_ = nullptr;
     QPlainTextEdit *bodyEdit_ = nullptr;
     QList<QAction *> windowKeys_; // window-wide commands that win over the fields' own keys
+    QToolButton *encodingButton_ = nullptr;
 
     QString path_;
     QDateTime fileTime_; // of the file as we last read or wrote it

@@ -109,21 +109,8 @@ bool CardsWindow::saveTo(const QString &path)
     if (!mayReplaceReadOnly(this, path))
         return false;
 
-    if (model_->contents().encoding == CardEncoding::Cp932) {
-        if (const auto bad = CardFile::firstUnencodable(model_->contents().cards)) {
-            selectRow(bad->card);
-            const QString question
-                = QStringLiteral("%1 枚目のカード「%2」の文字「%3」(U+%4) は Shift_JIS (コードページ932) で保存できません。\n"
-                                 "ファイル全体を UTF-8 (BOM付き) で保存しますか?")
-                      .arg(bad->card + 1)
-                      .arg(model_->card(bad->card).title, bad->character)
-                      .arg(QString::number(bad->character.toUcs4().value(0), 16).toUpper(), 4, QLatin1Char('0'));
-            if (ask(this, QMessageBox::Question, question, QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes)
-                != QMessageBox::Yes)
-                return false;
-            model_->setEncoding(CardEncoding::Utf8);
-        }
-    }
+    if (!settleEncoding())
+        return false;
 
     QString error;
     if (!CardFile::save(path, model_->contents(), &error)) {

@@ -3,6 +3,7 @@
 #include "platform/AppIds.h"
 #include "platform/UserStore.h"
 #include "platform/desktop/ProgramIcon.h"
+#include "platform/desktop/QtJapanese.h"
 #include "platform/desktop/X11Display.h"
 
 #include <QApplication>
@@ -59,6 +60,7 @@ int main(int argc, char **argv)
         return 1;
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("QuillboxCards"));
+    LoadQtJapanese(app);
     QApplication::setApplicationVersion(versionText());
     QGuiApplication::setDesktopFileName(AppIds::quillboxCards());
     QApplication::setWindowIcon(ProgramIcon(AppIds::quillboxCards()));

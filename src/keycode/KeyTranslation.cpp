@@ -39,6 +39,9 @@ constexpr KeyName kNames[] = {
     {0x28, "Down"}, {0x2C, "Print Screen"}, {0x2D, "Insert"}, {0x2E, "Delete"}, {0x5B, "Left Windows"},
     {0x5C, "Right Windows"}, {0x5D, "Application"}, {0x6A, "Num *"}, {0x6B, "Num +"}, {0x6D, "Num -"},
     {0x6E, "Num Del"}, {0x6F, "Num /"}, {0x90, "Num Lock"}, {0x91, "Scroll Lock"},
+    // The Japanese keyboard's own keys.
+    {0x15, "カタカナ/ひらがな"}, {0x1C, "変換"}, {0x1D, "無変換"}, {0xF0, "英数"},
+    {0xF3, "半角/全角"}, {0xF4, "半角/全角"},
 };
 
 template <typename T, size_t N>
@@ -63,7 +66,7 @@ QString keyName(int vk, int flag)
         return QStringLiteral("Num Enter");
     for (const KeyName &k : kNames) {
         if (k.vk == vk)
-            return QString::fromLatin1(k.name);
+            return QString::fromUtf8(k.name);
     }
     // Punctuation: the character its keysym stands for.
     const quint32 sym = vkeys::VirtualKeyToKeysym(vk);

@@ -2,6 +2,7 @@
 #include "keycode/Form1.h"
 #include "platform/AppIds.h"
 #include "platform/desktop/ProgramIcon.h"
+#include "platform/desktop/QtJapanese.h"
 #include "platform/desktop/X11Display.h"
 
 #include <QApplication>
@@ -23,6 +24,7 @@ int main(int argc, char **argv)
         return 1;
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tapscope"));
+    LoadQtJapanese(app);
     QGuiApplication::setDesktopFileName(AppIds::tapscope());
     QApplication::setWindowIcon(ProgramIcon(AppIds::tapscope()));
     Form1 form;

@@ -3,6 +3,7 @@
 #include <iconv.h>
 
 #include <array>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -65,6 +66,22 @@ struct Tables {
         }
         iconv_close(toUtf16);
         resolveAmbiguous(ambiguous);
+        addJisForms();
+    }
+
+    // The JIS table names a few characters differently from Microsoft's. Input methods type
+    // the JIS form (a wave dash, a minus sign); Windows programs write these bytes for it.
+    // Decoding keeps the Microsoft form, so such a character reads back as its twin.
+    void addJisForms()
+    {
+        constexpr std::pair<char16_t, quint16> forms[] = {
+            {0x301C, 0x8160}, {0x2016, 0x8161}, {0x2212, 0x817C}, {0x00A2, 0x8191},
+            {0x00A3, 0x8192}, {0x00AC, 0x81CA}, {0x2014, 0x815C}, {0x00A6, 0xFA55},
+        };
+        for (const auto &[u, code] : forms) {
+            if (encode[u] == 0)
+                encode[u] = code;
+        }
     }
 
     // Several codes decode to the same character (NEC and IBM extensions); the converter's

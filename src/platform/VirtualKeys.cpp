@@ -91,6 +91,7 @@ constexpr Pair kTable[] = {
     {0xDD, 0x005d}, // OEM_6 -> bracketright
     {0xDE, 0x0027}, // OEM_7 -> apostrophe
     {0xE2, 0x003c}, // OEM_102 -> less
+    {0xF0, 0xff30}, // OEM_ATTN, the Japanese keyboard's 英数 -> Eisu_toggle
     {0xF3, 0xff2a}, // OEM_AUTO -> Zenkaku_Hankaku
     {0xF4, 0xff2a}, // OEM_ENLW -> Zenkaku_Hankaku
 };

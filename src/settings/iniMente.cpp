@@ -188,9 +188,9 @@ bool iniMente::iniSaver(const QString &Filename)
     // A replacement character stands for a byte that could not be read; it must not make the
     // whole file switch encoding.
     text.replace(QChar(QChar::ReplacementCharacter), u'?');
-    bool lossless = true;
-    QByteArray bytes = Cp932::encode(text, &lossless);
-    if (!lossless)
+    // Paths live here: a wave dash must not come back as its full-width twin.
+    QByteArray bytes = Cp932::encode(text);
+    if (Cp932::decode(bytes) != text)
         bytes = QByteArray("\xEF\xBB\xBF") + text.toUtf8();
 
     saveError_.clear();

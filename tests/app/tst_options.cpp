@@ -3,6 +3,7 @@
 #include "app/MainForm.h"
 #include "app/SplashForm.h"
 #include "platform/Cp932.h"
+#include "platform/desktop/QtJapanese.h"
 #include "../util/FakeShell.h"
 
 #include <QAction>
@@ -49,6 +50,17 @@ const QString Cancel = QStringLiteral("<cancel>");
 
 QColor baseOf(const QWidget *w) { return w->palette().color(QPalette::Base); }
 
+// The captions of a dialog's buttons and labels.
+QStringList captions(const QWidget *dialog)
+{
+    QStringList texts;
+    for (const auto *button : dialog->findChildren<QPushButton *>())
+        texts << button->text();
+    for (const auto *label : dialog->findChildren<QLabel *>())
+        texts << label->text();
+    return texts;
+}
+
 } // namespace
 
 class TestOptions : public QObject
@@ -85,6 +97,9 @@ class TestOptions : public QObject
     QString value(const QString &key) const { return form_->iniData.GetiniValue(key); }
 
 private Q_SLOTS:
+    // As the programs do at start-up: Qt's own dialogs speak Japanese.
+    void initTestCase() { QVERIFY(LoadQtJapanese(*qApp)); }
+
     void init()
     {
         shell_ = FakeShell();
@@ -186,13 +201,13 @@ private Q_SLOTS:
         QTest::addColumn<QString>("key");
         QTest::addColumn<QString>("stored"); // red in the low byte
         // Settings start with text 0x0000FF (red), active 0x00FF00, inactive 0xFF0000.
-        QTest::newRow("text") << 0 << QColor(10, 20, 30) << QColor(Qt::black) << QStringLiteral("TextColor")
+        QTest::newRow("text") << 0 << QColor(10, 20, 30) << QColor(255, 0, 0) << QStringLiteral("TextColor")
                               << QStringLiteral("1971210");
         QTest::newRow("active") << 1 << QColor(40, 50, 60) << QColor(0, 255, 0) << QStringLiteral("ActiveAreaColor")
                                 << QStringLiteral("3945000");
         QTest::newRow("inactive") << 2 << QColor(70, 80, 90) << QColor(0, 0, 255) << QStringLiteral("InactiveAreaColor")
                                   << QStringLiteral("5918790");
-        QTest::newRow("text cancelled") << 0 << QColor() << QColor(Qt::black) << QStringLiteral("TextColor")
+        QTest::newRow("text cancelled") << 0 << QColor() << QColor(255, 0, 0) << QStringLiteral("TextColor")
                                         << QStringLiteral("255");
         QTest::newRow("active cancelled") << 1 << QColor() << QColor(0, 255, 0) << QStringLiteral("ActiveAreaColor")
                                           << QStringLiteral("65280");
@@ -210,8 +225,10 @@ private Q_SLOTS:
         f.LstGroupName->setFocus();
         QTRY_COMPARE(baseOf(f.LstGroupName), QColor(0, 255, 0));
         QColor shownFirst;
+        QStringList shownCaptions;
         answerNext<QColorDialog>([&](QColorDialog *d) {
             shownFirst = d->currentColor();
+            shownCaptions = captions(d);
             QVERIFY(d->testOption(QColorDialog::DontUseNativeDialog));
             QCOMPARE(d->parentWidget(), &f);
             if (!chosen.isValid()) {
@@ -223,9 +240,9 @@ private Q_SLOTS:
         });
         f.MenuOptionBackColor[index]->trigger();
         QCOMPARE(shownFirst, initial);
+        QVERIFY2(shownCaptions.contains(QStringLiteral("キャンセル")) && !shownCaptions.contains(QStringLiteral("&Basic colors")),
+                 qPrintable(shownCaptions.join(u'|')));
         QCOMPARE(value(key), stored);
-        if (index == 0) // read with a default, so the key is there now; never updated
-            QCOMPARE(value(QStringLiteral("TextColorinActiveArea")), QStringLiteral("0"));
         QCOMPARE(f.activeColor(), index == 1 && chosen.isValid() ? chosen : QColor(0, 255, 0));
         QCOMPARE(f.inactiveColor(), index == 2 && chosen.isValid() ? chosen : QColor(0, 0, 255));
 
@@ -246,7 +263,7 @@ private Q_SLOTS:
     void font_data()
     {
         QTest::addColumn<QStringList>("settings");
-        QTest::addColumn<double>("initialSize"); // 0: not both stored, the dialog starts with its own choice
+        QTest::addColumn<double>("initialSize"); // 0: not both stored, the dialog starts with the design font
         QTest::addColumn<double>("chosenSize");  // 0: Cancel
         QTest::addColumn<QString>("storedSize");
         const QString family = QStringLiteral("FontName = Noto Sans CJK JP");
@@ -269,11 +286,15 @@ private Q_SLOTS:
         QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
         MainForm &f = start(settings);
         const QString family = QStringLiteral("Noto Sans CJK JP");
+        // The dialog opens on the font in use, never on the first family of its list.
+        const QFont inUse = f.LstGroupName->font();
         double shownSize = -1;
         QString shownFamily;
+        QStringList shownCaptions;
         answerNext<QFontDialog>([&](QFontDialog *d) {
             shownSize = d->currentFont().pointSizeF();
             shownFamily = d->currentFont().family();
+            shownCaptions = captions(d);
             if (chosenSize == 0) {
                 d->reject();
                 return;
@@ -287,10 +308,9 @@ private Q_SLOTS:
         });
         f.MenuOptionFont->trigger();
         QLocale::setDefault(QLocale::c());
-        if (initialSize > 0) {
-            QCOMPARE(shownSize, initialSize);
-            QCOMPARE(shownFamily, family);
-        }
+        QCOMPARE(shownSize, initialSize > 0 ? initialSize : inUse.pointSizeF());
+        QCOMPARE(shownFamily, initialSize > 0 ? family : inUse.family());
+        QVERIFY2(!shownCaptions.contains(QStringLiteral("Font st&yle")), qPrintable(shownCaptions.join(u'|')));
         QCOMPARE(value(QStringLiteral("FontSize")), storedSize);
         if (chosenSize == 0)
             return;

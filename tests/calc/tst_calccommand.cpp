@@ -25,6 +25,11 @@ private Q_SLOTS:
         QTest::newRow("exponent form") << QStringList{"--calc", "1/30000"} << 0 << "3.33333333333333E-05\n" << quiet;
         QTest::newRow("--degrees without an expression")
             << QStringList{"--calc", "--degrees"} << 2 << "" << "^--calc --degrees needs an expression\nusage: ";
+        // As a Japanese input method types them.
+        QTest::newRow("full-width digits") << QStringList{"--calc", "１２３＋４５"} << 0 << "168\n" << quiet;
+        QTest::newRow("ideographic space, minus sign, times, divide")
+            << QStringList{"--calc", "（１０　−　４）×３÷２"} << 0 << "9\n" << quiet;
+        QTest::newRow("full-width letters") << QStringList{"--calc", "ｓｑｒ（１６）＾２"} << 0 << "16\n" << quiet;
         QTest::newRow("empty expression") << QStringList{"--calc", ""} << 1 << "" << "^0x80040006: .+\n$";
         QTest::newRow("commas kept") << QStringList{"--calc", "1,000"} << 1 << "" << "^0x80040006: .+\n$";
         QTest::newRow("division by zero") << QStringList{"--calc", "1/0"} << 1 << "" << "^0x80040011: division by zero\n$";

@@ -93,6 +93,9 @@ private Q_SLOTS:
         QTest::newRow("history newest first with duplicates")
             << QStringList{"1+1", "2+2", "1+1"} << none << true << true << "2" << QStringList{} << false
             << QStringList{"1+1", "2+2", "1+1"} << "pi" << "3.14159265358979";
+        QTest::newRow("full-width as typed with the input method")
+            << QStringList{"ｓｅｔ　ｘ＝１，２３４＋５"} << none << false << false << "1239" << QStringList{} << false
+            << QStringList{"1234+5"} << "x×２" << "2,478";
         QTest::newRow("small result in exponent form") << QStringList{"1/30000"} << none << false << false
                                                        << "3.33333333333333E-05" << QStringList{} << false
                                                        << QStringList{"1/30000"} << "" << "";

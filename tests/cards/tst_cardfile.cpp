@@ -126,25 +126,27 @@ private Q_SLOTS:
 
     void unencodable_data()
     {
-        QTest::addColumn<QStringList>("fields"); // three a card; the last card is edited
-        QTest::addColumn<int>("card");
-        QTest::addColumn<QString>("character");
+        QTest::addColumn<QStringList>("fields"); // three a card
+        QTest::addColumn<QStringList>("first");  // "card field position character", at most two
+        QTest::addColumn<int>("count");
 
-        QTest::newRow("all held") << QStringList{QStringLiteral("朝"), QStringLiteral("ｱ"), QStringLiteral("≒\uFFE2\x1a")} << -1 << QString();
+        QTest::newRow("all held, JIS forms too")
+            << QStringList{QStringLiteral("朝"), QStringLiteral("ｱ"), QStringLiteral("≒\uFFE2\x1a〜−")} << QStringList() << 0;
         QTest::newRow("accented letter in a group")
             << QStringList{QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c"), QStringLiteral("t"), QStringLiteral("café"), QString()}
-            << 1 << QStringLiteral("é");
-        QTest::newRow("emoji in a body, surrogate pair whole")
-            << QStringList{QStringLiteral("t"), QString(), QStringLiteral("smile 😀 é")} << 0 << QStringLiteral("😀");
-        QTest::newRow("replacement character") << QStringList{QStringLiteral("t\uFFFD"), QString(), QString()} << 0
-                                               << QStringLiteral("\uFFFD");
+            << QStringList{QStringLiteral("1 1 3 é")} << 1;
+        QTest::newRow("emoji in a body, surrogate pair whole, then the rest counted")
+            << QStringList{QStringLiteral("t"), QString(), QStringLiteral("smile 😀 é"), QStringLiteral("𠮷野家"), QString(), QStringLiteral("é")}
+            << QStringList{QStringLiteral("0 2 6 😀"), QStringLiteral("0 2 9 é")} << 4;
+        QTest::newRow("replacement character") << QStringList{QStringLiteral("t\uFFFD"), QString(), QString()}
+                                               << QStringList{QStringLiteral("0 0 1 \uFFFD")} << 1;
     }
 
     void unencodable()
     {
         QFETCH(QStringList, fields);
-        QFETCH(int, card);
-        QFETCH(QString, character);
+        QFETCH(QStringList, first);
+        QFETCH(int, count);
         QVector<Card> cards;
         for (int i = 0; i + 2 < fields.size(); i += 3) {
             Card c;
@@ -153,9 +155,12 @@ private Q_SLOTS:
             c.setField(CardField::Body, fields[i + 2]);
             cards.append(c);
         }
-        const auto found = CardFile::firstUnencodable(cards);
-        QCOMPARE(found ? found->card : -1, card);
-        QCOMPARE(found ? found->character : QString(), character);
+        const UnencodableList found = CardFile::findUnencodable(cards, 2);
+        QStringList described;
+        for (const Unencodable &u : found.first)
+            described << QStringLiteral("%1 %2 %3 %4").arg(u.card).arg(int(u.field)).arg(u.at).arg(u.character);
+        QCOMPARE(described, first);
+        QCOMPARE(found.count, count);
     }
 
     // Bytes that are not text stay as they were while their card is unchanged.
@@ -166,7 +171,7 @@ private Q_SLOTS:
         CardFileContents contents;
         QCOMPARE(CardFile::load(in, &contents, nullptr), CardFile::Opened::Read);
         QVERIFY(contents.cards[0].title.contains(QChar(0xFFFD)));
-        QVERIFY(!CardFile::firstUnencodable(contents.cards));
+        QCOMPARE(CardFile::findUnencodable(contents.cards, 1).count, 0);
     }
 
     void opening_data()

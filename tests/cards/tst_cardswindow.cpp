@@ -1,18 +1,27 @@
 // The editor window's keys: the window's commands win over the fields' own bindings except
 // Delete, which edits text in a field and removes the card in the list.
+#include "cards/CardCommands.h"
 #include "cards/CardModel.h"
 #include "cards/CardsWindow.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QInputMethodEvent>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
 #include <QMessageBox>
 #include <QPlainTextEdit>
+#include <QStatusBar>
 #include <QTemporaryDir>
+#include <QTextBlock>
+#include <QTextLayout>
 #include <QTest>
 #include <QTimer>
+#include <QToolButton>
 #include <QTreeView>
 #include <QUndoStack>
 
@@ -30,6 +39,18 @@ QStringList titles(const CardModel &model)
 }
 
 } // namespace
+
+// What an input method hands in to a field as committed text.
+struct CommitWatch : QObject {
+    QString text;
+    explicit CommitWatch(QObject *field) { field->installEventFilter(this); }
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::InputMethod)
+            text += static_cast<QInputMethodEvent *>(event)->commitString();
+        return false;
+    }
+};
 
 class TestCardsWindow : public QObject
 {
@@ -63,6 +84,16 @@ class TestCardsWindow : public QObject
             if (w->accessibleName() == name)
                 return w;
         return nullptr;
+    }
+
+    QStringList cardTexts() const
+    {
+        QStringList out;
+        for (int row = 0; row < window_->model()->count(); ++row) {
+            const Card &card = window_->model()->card(row);
+            out << card.title + u'|' + card.group + u'|' + card.body;
+        }
+        return out;
     }
 
     int currentRow() const
@@ -194,6 +225,116 @@ private Q_SLOTS:
         QVERIFY(f.open(QIODevice::ReadOnly));
         QCOMPARE(f.readAll().contains("changed"), saved);
         QCOMPARE(f.permissions() & (QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther), QFile::Permissions());
+    }
+
+    // An input method's composition is text the user sees: whatever the user does next acts on
+    // it as committed, and nothing is left behind to be inserted later, unseen.
+    void compositionIsCommittedBeforeCommands_data()
+    {
+        QTest::addColumn<QString>("focus");
+        QTest::addColumn<QKeySequence>("key"); // empty: undo chosen from the menu, opened with the mouse
+        QTest::addColumn<QStringList>("cards"); // title|group|body of each card afterwards
+
+        // "x" is typed first, then "てすと" composed after it.
+        const QString a = QStringLiteral("a|g|x"), c = QStringLiteral("c|h|z");
+        const QString b = QStringLiteral("b|g|y\u00A0");
+        QTest::newRow("Ctrl+Z undoes it with the typing") << "body" << QKeySequence(Qt::CTRL | Qt::Key_Z) << QStringList{a, b, c};
+        QTest::newRow("undo from the menu") << "body" << QKeySequence() << QStringList{a, b, c};
+        QTest::newRow("Ctrl+Shift+Z redoes nothing") << "title" << QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)
+                                                     << QStringList{a, "bxてすと|g|y\u00A0", c};
+        QTest::newRow("Ctrl+A selects it too") << "title" << QKeySequence(Qt::CTRL | Qt::Key_A)
+                                               << QStringList{a, "bxてすと|g|y\u00A0", c};
+        QTest::newRow("Ctrl+V pastes after it") << "title" << QKeySequence(Qt::CTRL | Qt::Key_V)
+                                                << QStringList{a, "bxてすとP|g|y\u00A0", c};
+        QTest::newRow("Ctrl+N keeps it in its card") << "body" << QKeySequence(Qt::CTRL | Qt::Key_N)
+                                                     << QStringList{a, "b|g|y\u00A0xてすと", "||", c};
+        QTest::newRow("Ctrl+D copies it") << "group" << QKeySequence(Qt::CTRL | Qt::Key_D)
+                                          << QStringList{a, "b|gxてすと|y\u00A0", "b|gxてすと|y\u00A0", c};
+        QTest::newRow("Alt+Up moves it with its card") << "title" << QKeySequence(Qt::ALT | Qt::Key_Up)
+                                                       << QStringList{"bxてすと|g|y\u00A0", a, c};
+    }
+
+    void compositionIsCommittedBeforeCommands()
+    {
+        QFETCH(QString, focus);
+        QFETCH(QKeySequence, key);
+        QFETCH(QStringList, cards);
+        QApplication::clipboard()->setText(QStringLiteral("P"));
+        QWidget *w = field(focus);
+        w->setFocus();
+        QTRY_VERIFY(w->hasFocus());
+        QTest::keyClick(w, Qt::Key_End, focus == QLatin1String("body") ? Qt::ControlModifier : Qt::NoModifier);
+        QTest::keyClick(w, Qt::Key_X);
+        QInputMethodEvent composing(QStringLiteral("てすと"), {});
+        QApplication::sendEvent(w, &composing);
+        QVERIFY(!cardTexts().join(QString()).contains(QStringLiteral("てすと"))); // shown, not yet text
+        // The field's text takes the composition only from the input method, which would hand
+        // in whatever it still holds at the next change of focus.
+        CommitWatch commits(w);
+
+        if (key.isEmpty()) {
+            auto *edit = window_->menuBar()->actions().at(1)->menu();
+            edit->popup(window_->mapToGlobal(QPoint(10, 10)));
+            QTRY_VERIFY(edit->isVisible());
+            edit->actions().at(0)->trigger();
+            edit->hide();
+        } else {
+            QTest::keySequence(QApplication::focusWidget(), key);
+        }
+        QCOMPARE(commits.text, QStringLiteral("てすと"));
+        QCOMPARE(cardTexts(), cards);
+        if (auto *body = qobject_cast<QPlainTextEdit *>(w)) // nothing left shown as composing
+            QCOMPARE(body->textCursor().block().layout()->preeditAreaText(), QString());
+        if (key == QKeySequence(Qt::CTRL | Qt::Key_A))
+            QCOMPARE(static_cast<QLineEdit *>(w)->selectedText(), QStringLiteral("bxてすと"));
+    }
+
+    // The status bar shows the encoding and its menu changes it; a save in Shift_JIS names the
+    // characters it cannot hold, and Cancel shows the first of them.
+    void encodingChoiceAndQuestion()
+    {
+        auto *status = window_->statusBar()->findChild<QToolButton *>();
+        QVERIFY(status);
+        QCOMPARE(status->accessibleName(), QStringLiteral("文字コード"));
+        QCOMPARE(status->text(), QStringLiteral("UTF-8 (BOM付き)"));
+        status->menu()->actions().at(0)->trigger();
+        QCOMPARE(status->text(), QStringLiteral("Shift_JIS"));
+        QVERIFY(!window_->undoStack()->isClean());
+        window_->undoStack()->push(new EditFieldCommand(window_->model(), 0, CardField::Title, QStringLiteral("a😀")));
+
+        const auto answer = [this](QMessageBox::StandardButton button, QString *shown) {
+            QTimer::singleShot(0, this, [=] {
+                QTRY_VERIFY(qobject_cast<QMessageBox *>(QApplication::activeModalWidget()));
+                auto *box = static_cast<QMessageBox *>(QApplication::activeModalWidget());
+                *shown = box->text();
+                box->button(button)->click();
+            });
+        };
+        QString shown;
+        answer(QMessageBox::Cancel, &shown);
+        QVERIFY(!window_->save());
+        QVERIFY2(shown.contains(QStringLiteral("2 文字")) && shown.contains(QStringLiteral("「😀」(U+1F600)"))
+                     && shown.contains(QStringLiteral("2 枚目のカード「b」の本文: 「\u00A0」(U+00A0)")),
+                 qPrintable(shown));
+        QCOMPARE(currentRow(), 0);
+        QCOMPARE(window_->focusWidget(), field(QStringLiteral("title")));
+        QCOMPARE(static_cast<QLineEdit *>(field(QStringLiteral("title")))->selectedText(), QStringLiteral("😀"));
+
+        window_->undoStack()->undo(); // the no-break space of the body is left
+        answer(QMessageBox::Cancel, &shown);
+        QVERIFY(!window_->save());
+        QCOMPARE(currentRow(), 1);
+        QCOMPARE(static_cast<QPlainTextEdit *>(field(QStringLiteral("body")))->textCursor().selectedText(),
+                 QStringLiteral("\u00A0"));
+
+        answer(QMessageBox::Save, &shown);
+        QVERIFY(window_->save());
+        QCOMPARE(status->text(), QStringLiteral("UTF-8 (BOM付き)"));
+        QFile f(file());
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QCOMPARE(f.readAll(), Utf8Cards);
+        window_->undoStack()->undo();
+        QCOMPARE(status->text(), QStringLiteral("Shift_JIS"));
     }
 
     // A file that cannot be read is reported and the window never takes it as its own.

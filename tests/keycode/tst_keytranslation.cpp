@@ -39,6 +39,11 @@ private Q_SLOTS:
         QTest::newRow("Esc") << 0xff1bu << 0u << 27 << 0 << "Esc";
         QTest::newRow("Tab") << 0xff09u << ctrl << 9 << 2 << "Ctrl + Tab";
         QTest::newRow("punctuation") << 0x2cu << 0u << 188 << 0 << ",";
+        QTest::newRow("半角/全角") << 0xff2au << 0u << 0xF3 << 0 << "半角/全角";
+        QTest::newRow("無変換 with Shift") << 0xff22u << shift << 0x1D << 1 << "Shift + 無変換";
+        QTest::newRow("変換") << 0xff23u << 0u << 0x1C << 0 << "変換";
+        QTest::newRow("カタカナ/ひらがな") << 0xff27u << 0u << 0x15 << 0 << "カタカナ/ひらがな";
+        QTest::newRow("英数") << 0xff30u << ctrl << 0xF0 << 2 << "Ctrl + 英数";
         QTest::newRow("modifier alone: nothing yet") << 0xffe3u << shift << 0 << 0 << "なし";
         QTest::newRow("right Alt alone: nothing yet") << 0xffeau << 0u << 0 << 0 << "なし";
         QTest::newRow("key without a code") << 0x1008ff8fu << 0u << 0 << 0 << "なし";

@@ -47,6 +47,7 @@ private Q_SLOTS:
         QTest::newRow("not in code page") << QStringLiteral("a\U0001F600b") << QStringLiteral("a%3Fb");
         QTest::newRow("latin accent") << QStringLiteral("é") << QStringLiteral("%3F");
         QTest::newRow("half-width kana") << QStringLiteral("ｱ") << QStringLiteral("%B1");
+        QTest::newRow("wave dash and minus sign as typed") << QStringLiteral("〜−") << QStringLiteral("%81%60%81%7C");
         QTest::newRow("two lines") << QStringLiteral("日\r\nb c") << QStringLiteral("%93%FA%0D%0Ab+c");
         QTest::newRow("percent and ampersand") << QStringLiteral("%&=") << QStringLiteral("%25%26%3D");
     }

@@ -429,6 +429,18 @@ private Q_SLOTS:
         QCOMPARE(readBytes(f), QByteArray("[General]\r\nMemoFile = /plain\r\nName = \x96\xbc\x91\x4f\r\n"));
     }
 
+    // Code page 932 would give the path's wave dash back as a full-width tilde.
+    void pathWithWaveDashKeepsItsCharacter()
+    {
+        const QString value = QStringLiteral("/home/taro/10\u301C20.vlw");
+        iniMente doc;
+        doc.SetiniValue("MemoFile", value);
+        QVERIFY(doc.iniSaver(path("wave.ini")));
+        iniMente back;
+        QVERIFY(back.iniLoader(path("wave.ini")));
+        QCOMPARE(back.GetiniValue("MemoFile"), value);
+    }
+
     void replacementCharDoesNotSwitchEncoding()
     {
         iniMente doc;
