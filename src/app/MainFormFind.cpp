@@ -132,8 +132,11 @@ void MainForm::txtFind_Change()
     if (shown > 0) {
         LstItemName->setCurrentRow(0); // what Enter copies
     } else {
+        // Nothing found: neither a group nor a preview of an earlier hit stays on show.
         LstGroupName->setCurrentIndex(QModelIndex());
         LstGroupName->clearSelection();
+        if (!TxtPreview->isHidden())
+            TmrCloseTimer_Timer();
     }
 }
 
