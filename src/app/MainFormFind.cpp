@@ -11,7 +11,7 @@
 
 namespace {
 // More lines would cost time at every keystroke and help nobody: typing on narrows faster.
-constexpr int MaxShownHits = 300;
+constexpr int MaxShownHits = 100;
 } // namespace
 
 void MainForm::connectFindCommands()
