@@ -2,6 +2,7 @@
 // Usage: bench_memo [cards...]   (default: 100000 1000000)
 #include "app/MemoTable.h"
 #include "app/PrintMemo.h"
+#include "BenchCardFile.h"
 #include "memo/TextFastReadBinary.h"
 #include "platform/Cp932.h"
 
@@ -19,8 +20,6 @@
 #include <vector>
 
 namespace {
-
-constexpr int GroupCount = 5000;
 
 double cpuMs()
 {
@@ -50,27 +49,6 @@ Figures median(int runs, const std::function<void()> &prepare, const std::functi
     std::sort(wall.begin(), wall.end());
     std::sort(cpu.begin(), cpu.end());
     return {wall[wall.size() / 2], cpu[cpu.size() / 2]};
-}
-
-// About 100 bytes a card: a dated title, one of 5,000 group names, a two-line body.
-QByteArray makeCardFile(int cards)
-{
-    const QString words[] = {QStringLiteral("お世話になっております"), QStringLiteral("打ち合わせ"),
-                             QStringLiteral("よろしくお願いします"), QStringLiteral("確認しました"),
-                             QStringLiteral("資料を送付します"), QStringLiteral("東京都千代田区")};
-    QString text;
-    text.reserve(qsizetype(cards) * 60);
-    quint32 seed = 12345;
-    for (int i = 0; i < cards; ++i) {
-        seed = seed * 1103515245u + 12345u;
-        const int group = int((seed >> 8) % GroupCount);
-        const QString &w1 = words[(seed >> 4) % 6];
-        const QString &w2 = words[(seed >> 20) % 6];
-        text += QStringLiteral("2024/01/02：件名%1").arg(i) + QChar(0x01)
-                + QStringLiteral("グループ%1").arg(group) + QChar(0x01)
-                + w1 + QStringLiteral("。\r\n") + w2 + QStringLiteral("（番号%1）").arg(i) + QChar(0x01);
-    }
-    return Cp932::encode(text);
 }
 
 } // namespace

@@ -68,6 +68,7 @@ MainForm::MainForm(const AppPaths &paths, const AppServices &services, QWidget *
     connectHotKeyCommands();
     connectOptionCommands();
     connectLookupCommands();
+    connectFindCommands();
     setWindowIcon(ProgramIcon(AppIds::quillbox()));
     resize(DesignWidth, DesignHeight);
     baseHeight_ = DesignHeight;
@@ -154,6 +155,8 @@ void MainForm::buildControls()
 
 void MainForm::LstGroupName_Click()
 {
+    if (finding())
+        return; // the group list only shows where the selected hit comes from
     const int g = ListIndex(LstGroupName);
     if (g < 0 || g >= MemoGroups.size())
         return;
@@ -175,6 +178,10 @@ void MainForm::FillList(QListWidget *list, const QStringList &names)
 
 void MainForm::LstItemName_Click()
 {
+    if (finding()) {
+        showFoundItem();
+        return;
+    }
     const int g = ListIndex(LstGroupName);
     const int j = ListIndex(LstItemName);
     if (g < 0 || g >= MemoGroups.size() || j < 0 || j >= MemoGroups[g].ItemNames.size())
@@ -300,6 +307,7 @@ void MainForm::Form_Resize()
     const bool preview = !TxtPreview->isHidden();
     const double W = width();
     const int H = height() - (preview ? previewHeight_ : 0);
+    const int top = placeFindField(int(W));
 
     // The window manager answers late: sizes that reach a hidden window are echoes of earlier
     // requests, not the user's, and must not become the base height.
@@ -317,8 +325,8 @@ void MainForm::Form_Resize()
     }
     const int bh = BtnClosePreview->height();
     if (H - bh > 0) {
-        LstGroupName->resize(LstGroupName->width(), H);
-        LstItemName->resize(LstItemName->width(), H);
+        LstGroupName->setGeometry(LstGroupName->x(), top, LstGroupName->width(), H - top);
+        LstItemName->setGeometry(LstItemName->x(), top, LstItemName->width(), H - top);
         Label1->move(Label1->x(), (H - Label1->height()) / 2);
         BtnClosePreview->move(BtnClosePreview->x(), H - bh);
         TxtPreview->move(0, H);
@@ -340,7 +348,11 @@ bool MainForm::Form_KeyPress(QKeyEvent *event)
             replaceLoop_->quit();
         return true;
     }
-    if (event->key() == Qt::Key_Space && !txtReplace->isVisible()) {
+    if (event->matches(QKeySequence::Find) && !txtReplace->isVisible()) {
+        MenuFind_Click();
+        return true;
+    }
+    if (event->key() == Qt::Key_Space && !txtReplace->isVisible() && !finding()) {
         openContextMenuFromKeyboard();
         return true;
     }
@@ -393,6 +405,8 @@ bool MainForm::eventFilter(QObject *watched, QEvent *event)
         // The window sees every key before the focused control.
         if (Form_KeyPress(key))
             return true;
+        if (watched == txtFind)
+            return txtFind_KeyDown(key);
         if (watched == LstGroupName || watched == LstItemName)
             return listKeyPress(static_cast<QListWidget *>(watched), key);
         if (watched == TxtPreview && key->key() == Qt::Key_Escape) {
@@ -401,6 +415,10 @@ bool MainForm::eventFilter(QObject *watched, QEvent *event)
         }
         break;
     }
+    case QEvent::InputMethod:
+        if (watched == txtFind)
+            txtFind_InputMethod(static_cast<QInputMethodEvent *>(event));
+        break;
     case QEvent::FocusIn:
     case QEvent::FocusOut:
         if (watched == LstGroupName || watched == LstItemName || watched == TxtPreview) {

@@ -6,6 +6,7 @@
 #include "app/MemoTable.h"
 #include "calc/frmCalc.h"
 #include "clipboard/ClipHistory.h"
+#include "memo/SnippetFinder.h"
 #include "platform/UserStore.h"
 #include "platform/WinWindow.h"
 #include "winmsg/clsHotKey.h"
@@ -25,6 +26,7 @@ class frmWebSearch;
 struct LookupSettings;
 class QAction;
 class QEventLoop;
+class QInputMethodEvent;
 class QLabel;
 class QLineEdit;
 class QListWidget;
@@ -116,6 +118,9 @@ public:
     void PopUpWebSearch(unsigned long timestamp = 0);
     frmWebSearch *webSearchWindow(); // created on first use
 
+    // Finding an item by typing part of its name or text, across all groups.
+    void MenuFind_Click();
+
     iniMente iniData;
     ::MemoGroups MemoGroups;
     bool SelfCopyFlag = false;
@@ -128,6 +133,7 @@ public:
     QLabel *Label1 = nullptr;
     QTimer *TmrCloseTimer = nullptr;
     QLineEdit *txtReplace = nullptr;
+    QLineEdit *txtFind = nullptr;
 
     QMenu *MenuRightClick = nullptr; // the pop-up menu itself
     QVector<QAction *> MenuCopy;
@@ -146,6 +152,7 @@ public:
     QAction *MenuDispHelp = nullptr, *MenuVerInfo = nullptr, *MenuExit = nullptr;
     QAction *MenuDicOpenOnly = nullptr, *MenuDicTV = nullptr, *MenuCalc = nullptr;
     QAction *MenuTitle1 = nullptr, *MenuTitle2 = nullptr;
+    QAction *MenuFind = nullptr;
 
     // The selected line of a list, -1 when none.
     static int ListIndex(const QListWidget *list);
@@ -161,6 +168,7 @@ protected:
     void closeEvent(QCloseEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     void moveEvent(QMoveEvent *event) override;
+    void hideEvent(QHideEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void dragEnterEvent(QDragEnterEvent *event) override;
@@ -241,6 +249,22 @@ private:
     void bringForward(QWidget *window, unsigned long timestamp);
     DicPlugin *dicPlugin(); // loaded on first use; nullptr after telling the user why not
     void UnloadLookupWindows();
+    void connectFindCommands();
+    bool finding() const;
+    // Lays the find field out at the top while it is open; returns where the lists begin.
+    int placeFindField(int width);
+    void txtFind_Change();
+    bool txtFind_KeyDown(QKeyEvent *event);
+    void txtFind_InputMethod(const QInputMethodEvent *event);
+    void showFoundItem(); // the item list's click while it holds hits
+    // Ends the find with the selected hit chosen in the lists, as if picked there; false when
+    // no hit is selected.
+    bool leaveFindAtSelected();
+    void cancelFind(); // back to the lists as they were
+    void endFind();
+    // The memo table was rebuilt (reloaded) or only its history groups changed.
+    void FindTableChanged(bool reloaded);
+    void updateFindIndex();
 
     AppPaths paths_;
     AppServices services_;
@@ -273,4 +297,18 @@ private:
     MemoFileWatch memoWatch_;   // the check timer's two stamps
     std::unique_ptr<frmWebSearch> webSearch_;
     std::unique_ptr<DicLoader> dicLoader_;
+
+    SnippetFinder finder_;
+    enum class FindIndex { Current, HistoryChanged, Stale } findIndex_ = FindIndex::Stale;
+    QVector<SnippetFinder::Hit> findHits_;
+    QString findPreedit_;     // what the input method is composing, searched with the field
+    QString findShownQuery_;  // the query whose hits the item list shows
+    struct ListsBeforeFind {
+        int group = -1, item = -1;
+        int groupScroll = 0, itemScroll = 0;
+        QPointer<QWidget> focus;
+        QString previewText;
+        bool previewHidden = true;
+        Qt::FocusPolicy itemFocusPolicy = Qt::StrongFocus;
+    } beforeFind_;
 };

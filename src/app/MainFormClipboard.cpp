@@ -45,10 +45,13 @@ void MainForm::ChangeClipBoard()
     changeServices.readClipboard = services_.readClipboard;
     changeServices.playSound = services_.playSound;
     changeServices.refreshLists = [this] {
+        if (finding())
+            return; // the item list holds hits, which the find refreshes itself
         LstGroupName_Click();
         LstItemName->setCurrentRow(0);
     };
     ClipBoardChanged(iniData, *clipHistory_, SelfCopyFlag, ListIndex(LstGroupName), changeServices);
+    FindTableChanged(false);
 }
 
 // The check marks are toggled by the menu before these run: they hold the new state.

@@ -10,6 +10,8 @@
 
 void MainForm::MenuCopy_Click(int index)
 {
+    if (finding() && !leaveFindAtSelected())
+        return;
     const int g = ListIndex(LstGroupName);
     const int j = ListIndex(LstItemName);
     if (g < 0 || g >= MemoGroups.size() || j < 0 || j >= MemoGroups[g].ItemTexts.size())

@@ -188,6 +188,7 @@ void MainForm::MenuReloadItem_Click()
     FillList(LstGroupName, names);
     if (listHadFocus)
         LstGroupName->setFocus();
+    FindTableChanged(true);
 }
 
 void MainForm::MenuDefaultCopyMode_Click(int index)

@@ -41,6 +41,7 @@ void MainForm::buildMenu()
 
     MenuCopy = addItems(m, {QStringLiteral("そのままコピー(&1)"), QStringLiteral("部分変更コピー(&2)")},
                         QStringLiteral("MenuCopy"));
+    MenuFind = addItem(m, QStringLiteral("検索(&F)"), QStringLiteral("MenuFind"));
     m->addSeparator();
     MenuEditMemo = addItem(m, QStringLiteral("Memoファイルの編集(&3)"), QStringLiteral("MenuEditMemo"));
     MenuReloadItem = addItem(m, QStringLiteral("Memoファイルの再読込(&4)"), QStringLiteral("MenuReloadItem"));

@@ -315,6 +315,68 @@ private Q_SLOTS:
         box_->quitAndWait(p);
     }
 
+    void findingByTypingCopiesAndEscapeRestores()
+    {
+        // Three groups of 40 cards; the 36th of the third is the one sought. An earlier card
+        // mentions it in its text only, so it must come second.
+        QByteArray cards;
+        for (int g = 1; g <= 3; ++g) {
+            for (int i = 1; i <= 40; ++i) {
+                const bool sought = g == 3 && i == 36;
+                const QString title = sought ? QStringLiteral("Quarterly budget テンプレート")
+                                             : QStringLiteral("Note %1-%2").arg(g).arg(i);
+                const QString body = g == 1 && i == 2 ? QStringLiteral("see the budget テンプレート")
+                                                      : QStringLiteral("body %1-%2").arg(g).arg(i);
+                cards += card(title, QStringLiteral("group %1").arg(g), body);
+            }
+        }
+        QVERIFY(box_->writeCardFile(cards));
+        QVERIFY(box_->writeSettings({QStringLiteral("MinimizeAfterCopy = 0")}));
+        QProcess *p = box_->start();
+        QVERIFY(!box_->waitForWindow().isEmpty());
+        // The clipboard history is searched too.
+        QVERIFY(setClipboardText(QStringLiteral("zebra crossing")));
+        QVERIFY(setClipboardText(QStringLiteral("-")));
+        popUp();
+
+        const auto find = [](const QString &opening, const QString &typed) {
+            key(opening);
+            QTest::qWait(500);
+            xdo({QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("150"), typed});
+            QTest::qWait(500);
+        };
+        find(QStringLiteral("ctrl+f"), QStringLiteral("budget"));
+        keys({QStringLiteral("Down"), QStringLiteral("Return")});
+        QTRY_COMPARE(clipboardText(), QStringLiteral("see the budget テンプレート"));
+        // Kana that folds onto the katakana title.
+        find(QStringLiteral("ctrl+f"), QStringLiteral("てんぷれ"));
+        key(QStringLiteral("Return"));
+        QTRY_COMPARE(clipboardText(), QStringLiteral("body 3-36"));
+        QVERIFY(box_->windowVisible());
+        QVERIFY(setClipboardText(QStringLiteral("-")));
+        find(QStringLiteral("ctrl+f"), QStringLiteral("BUDGET"));
+        key(QStringLiteral("Return"));
+        QTRY_COMPARE(clipboardText(), QStringLiteral("body 3-36"));
+        // From the pop-up menu, by its access key.
+        key(QStringLiteral("space"));
+        QTest::qWait(500);
+        find(QStringLiteral("f"), QStringLiteral("zebra"));
+        key(QStringLiteral("Return"));
+        QTRY_COMPARE(clipboardText(), QStringLiteral("zebra crossing"));
+
+        // Esc puts back the third group with the focus on its items: letters pick there.
+        keys({QStringLiteral("Escape"), QStringLiteral("e"), QStringLiteral("c")});
+        QTRY_COMPARE(clipboardText(), QStringLiteral("body 3-3"));
+        find(QStringLiteral("ctrl+f"), QStringLiteral("note"));
+        key(QStringLiteral("Escape"));
+        QTest::qWait(300);
+        key(QStringLiteral("b"));
+        QTRY_COMPARE(clipboardText(), QStringLiteral("body 3-2"));
+        keys({QStringLiteral("Escape"), QStringLiteral("c"), QStringLiteral("d")});
+        QTRY_COMPARE(clipboardText(), QStringLiteral("body 1-4"));
+        box_->quitAndWait(p);
+    }
+
     void alwaysOnTopOpensAtTheDesignPlace()
     {
         QStringList design;
