@@ -16,7 +16,7 @@ namespace {
 
 const QStringList FileFilters = {QStringLiteral("カードファイル (*.vlw)"), QStringLiteral("すべてのファイル (*)")};
 
-// Qt's own button texts stay English without a translation; ours are Japanese like the rest.
+// Our own button texts, with access keys, whether or not Qt's Japanese catalogue is installed.
 QMessageBox::StandardButton ask(QWidget *parent, QMessageBox::Icon icon, const QString &text,
                                 QMessageBox::StandardButtons buttons, QMessageBox::StandardButton preferred)
 {
