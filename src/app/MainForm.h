@@ -3,7 +3,7 @@
 // start-up and shutdown. Handlers carry the names of the events they stand for.
 #include "app/AppServices.h"
 #include "app/MemoFileWatch.h"
-#include "app/MemoTable.h"
+#include "memo/MemoTable.h"
 #include "calc/frmCalc.h"
 #include "clipboard/ClipHistory.h"
 #include "platform/UserStore.h"

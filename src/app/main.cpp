@@ -2,7 +2,7 @@
 #include "app/CommandLine.h"
 #include "calc/CalcCommand.h"
 #include "app/MainForm.h"
-#include "app/PrintMemo.h"
+#include "memo/PrintMemo.h"
 #include "clipboard/PrintHistory.h"
 #include "app/DesktopServices.h"
 #include "platform/AppIds.h"
