@@ -10,6 +10,7 @@
 #include "platform/ProgramFolder.h"
 #include "platform/SignalBridge.h"
 #include "platform/SingleInstance.h"
+#include "platform/desktop/ProgramIcon.h"
 #include "platform/desktop/X11Display.h"
 #include "platform/desktop/SyntheticInput.h"
 
@@ -68,6 +69,8 @@ int runResident(int argc, char **argv, const CommandLine &cmd)
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quillbox"));
     QGuiApplication::setDesktopFileName(AppIds::quillbox());
+    // Every window's icon, the dictionary and web-search windows' included.
+    QApplication::setWindowIcon(ProgramIcon(AppIds::quillbox()));
     QApplication::setQuitOnLastWindowClosed(false);
 
     SingleInstance instance;
