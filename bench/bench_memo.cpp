@@ -1,7 +1,7 @@
 // Memo table build and code page 932 decoding: prints medians over several runs.
 // Usage: bench_memo [cards...]   (default: 100000 1000000)
-#include "app/MemoTable.h"
-#include "app/PrintMemo.h"
+#include "memo/MemoTable.h"
+#include "memo/PrintMemo.h"
 #include "BenchCardFile.h"
 #include "memo/TextFastReadBinary.h"
 #include "platform/Cp932.h"

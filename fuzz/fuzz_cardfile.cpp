@@ -1,6 +1,6 @@
 // Any bytes as a card file load without a crash into a well-formed table.
 #include "FuzzInput.h"
-#include "app/MemoTable.h"
+#include "memo/MemoTable.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {

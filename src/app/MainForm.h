@@ -3,7 +3,7 @@
 // start-up and shutdown. Handlers carry the names of the events they stand for.
 #include "app/AppServices.h"
 #include "app/MemoFileWatch.h"
-#include "app/MemoTable.h"
+#include "memo/MemoTable.h"
 #include "calc/frmCalc.h"
 #include "clipboard/ClipHistory.h"
 #include "memo/SnippetFinder.h"
@@ -223,6 +223,8 @@ private:
     void FillRecentMenu(const QVector<QAction *> &items, iniMente &list, bool plainCaptions);
     void connectMemoFileCommands();
     void connectClipboardCommands();
+    // A problem of the history store in a tray balloon, or on standard error without one.
+    static void showStoreProblem(const QPointer<MainForm> &self, const QString &text);
     void connectHotKeyCommands();
     void connectOptionCommands();
     void RegisterUpdateChecker();

@@ -6,27 +6,48 @@
 #include <QAction>
 #include <QFileDialog>
 #include <QListWidget>
+#include <QTimer>
 
 #include <cstdio>
 
+namespace {
+constexpr int StoreProblemDelayMs = 3000;
+} // namespace
+
 void MainForm::connectClipboardCommands()
 {
-    clipHistory_ = std::make_unique<ClipHistory>(iniData, services_.userStore ? *services_.userStore : memoryStore_,
-                                                 MemoGroups);
     // The history stays in memory and is written once the disk takes it again; the user hears
     // of it once, not at every change.
     if (services_.userStore) {
         services_.userStore->setSaveFailedReport([self = QPointer<MainForm>(this)](const QString &problem) {
-            const QString text = QStringLiteral("クリップボード履歴を保存できませんでした。"
-                                                "履歴は保存できるようになりしだい保存します。\n")
-                + problem;
-            if (!self || !self->clstray || !self->clstray->mShowBalloon(self->windowTitle(), text))
-                std::fprintf(stderr, "%s\n", qUtf8Printable(text));
+            showStoreProblem(self, QStringLiteral("クリップボード履歴を保存できませんでした。"
+                                                  "履歴は保存できるようになりしだい保存します。\n")
+                                       + problem);
+        });
+        // Mostly found while starting, before the tray host has placed the icon, where a
+        // balloon would go unseen: it waits a moment.
+        services_.userStore->setReadProblemReport([self = QPointer<MainForm>(this)](const QString &problem) {
+            if (!self)
+                return;
+            QMetaObject::invokeMethod(self.data(), [self, problem] {
+                QTimer::singleShot(StoreProblemDelayMs, self.data(), [self, problem] {
+                    showStoreProblem(self, QStringLiteral("クリップボード履歴の保存場所に、使えないファイルがあります。\n")
+                                               + problem);
+                });
+            });
         });
     }
+    clipHistory_ = std::make_unique<ClipHistory>(iniData, services_.userStore ? *services_.userStore : memoryStore_,
+                                                 MemoGroups);
     connect(MenuClipEnable, &QAction::triggered, this, &MainForm::MenuClipEnable_Click);
     connect(MenuClipBeepEnable, &QAction::triggered, this, &MainForm::MenuClipBeepEnable_Click);
     connect(MenuClipBeepChangeFile, &QAction::triggered, this, &MainForm::MenuClipBeepChangeFile_Click);
+}
+
+void MainForm::showStoreProblem(const QPointer<MainForm> &self, const QString &text)
+{
+    if (!self || !self->clstray || !self->clstray->mShowBalloon(self->windowTitle(), text))
+        std::fprintf(stderr, "%s\n", qUtf8Printable(text));
 }
 
 void MainForm::StartClipMonitor()

@@ -180,7 +180,10 @@ void MainForm::MenuReloadItem_Click()
     const bool listHadFocus = focusWidget() == LstGroupName || focusWidget() == LstItemName;
     LstGroupName->clear();
     LstItemName->clear();
-    ReadMemoFile(iniData.GetiniValue(QStringLiteral("TXTFile")), *clipHistory_, MemoGroups);
+    const QString memoFile = iniData.GetiniValue(QStringLiteral("TXTFile"));
+    // Stamped before reading: a save during the read shows as a change at the next tick.
+    memoWatch_.memoRead(QueryFileStatus(memoFile));
+    ReadMemoFile(memoFile, *clipHistory_, MemoGroups);
     QStringList names;
     names.reserve(MemoGroups.size());
     for (const MemoGroup &group : MemoGroups)

@@ -50,6 +50,11 @@ bool MemoFileWatch::checkMemo(const FileStatus &status)
     return true;
 }
 
+void MemoFileWatch::memoRead(const FileStatus &status)
+{
+    memo_ = status.exists ? FileStamp::time(status.sec, status.nsec) : FileStamp::noData();
+}
+
 bool MemoFileWatch::checkEditorList(const FileStatus &status)
 {
     if (!status.exists) {

@@ -49,6 +49,9 @@ public:
     // The first sighting only records the time; a file that reappears after "Nodata" counts
     // as changed.
     bool checkMemo(const FileStatus &status);
+    // The card file's status taken just before it was read: the stamp the next tick compares
+    // with, so a change made after the read and before that tick is not taken as the baseline.
+    void memoRead(const FileStatus &status);
     // The editor's list file's status at this tick; true when the list must be loaded again.
     // The first tick that finds the file always loads it.
     bool checkEditorList(const FileStatus &status);

@@ -2,7 +2,7 @@
 #include "app/CommandLine.h"
 #include "calc/CalcCommand.h"
 #include "app/MainForm.h"
-#include "app/PrintMemo.h"
+#include "memo/PrintMemo.h"
 #include "clipboard/PrintHistory.h"
 #include "app/DesktopServices.h"
 #include "platform/AppIds.h"
@@ -10,6 +10,7 @@
 #include "platform/ProgramFolder.h"
 #include "platform/SignalBridge.h"
 #include "platform/SingleInstance.h"
+#include "platform/desktop/ProgramIcon.h"
 #include "platform/desktop/X11Display.h"
 #include "platform/desktop/SyntheticInput.h"
 #include "platform/desktop/QtJapanese.h"
@@ -82,6 +83,8 @@ int runResident(int argc, char **argv, const CommandLine &cmd)
     QApplication::setApplicationName(QStringLiteral("Quillbox"));
     LoadQtJapanese(app);
     QGuiApplication::setDesktopFileName(AppIds::quillbox());
+    // Every window's icon, the dictionary and web-search windows' included.
+    QApplication::setWindowIcon(ProgramIcon(AppIds::quillbox()));
     QApplication::setQuitOnLastWindowClosed(false);
 
     SingleInstance instance;

@@ -24,6 +24,7 @@ constexpr int ButtonsGap = 20;      // 300 twips between the box and the buttons
 } // namespace
 
 const QString frmCalc::SetSyntaxError = QStringLiteral("Error. 書式)set 変数=式");
+const QString frmCalc::TooLongError = QStringLiteral("Error. 式が長すぎます(%1文字まで)").arg(frmCalc::MaxExpressionLength);
 
 frmCalc::frmCalc(const CalcServices &services, QWidget *parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), services_(services)
@@ -40,6 +41,7 @@ frmCalc::frmCalc(const CalcServices &services, QWidget *parent)
     txtCalc->setAccessibleName(QStringLiteral("計算式"));
     // Keys reach the box first and its line edit after it.
     txtCalc->installEventFilter(this);
+    allowLongExpressions();
 
     btnCalc = new QPushButton(QStringLiteral("="), this);
     btnCalc->setObjectName(QStringLiteral("btnCalc"));
@@ -172,7 +174,7 @@ void frmCalc::MenuRightCalc_Click(int index)
     bool setsVariable = false;
     if (text.left(4).toLower() == QStringLiteral("set ")) {
         if (!text.contains(u'=')) {
-            txtCalc->setEditText(SetSyntaxError);
+            showOutcome(SetSyntaxError, true);
             return;
         }
         const QStringList pieces = text.mid(4).split(u'=');
@@ -182,6 +184,8 @@ void frmCalc::MenuRightCalc_Click(int index)
     }
     text.remove(u',');
     txtCalc->setEditText(text);
+    if (refuseTooLong(text))
+        return;
 
     // A failure keeps "n" and the variable as they were and is shown as such, never as 0;
     // "clear" is no failure: it leaves 0 behind.
@@ -195,7 +199,7 @@ void frmCalc::MenuRightCalc_Click(int index)
     txtCalc->insertItem(0, text);
 
     const QString shown = MenuRightSplit3->isChecked() ? NumberText::grouped(result) : NumberText::plain(result);
-    if (code == 0 && !clear && (index == 1 || index == 2)) {
+    if (code == 0 && (index == 1 || index == 2)) {
         if (services_.setClipboardText)
             services_.setClipboardText(index == 1 ? shown : text + u'=' + shown);
         if (MenuRightPasteAfterCopy->isChecked()) {
@@ -204,8 +208,31 @@ void frmCalc::MenuRightCalc_Click(int index)
                 services_.pasteIntoPrevious();
         }
     }
-    txtCalc->setEditText(code == 0 ? shown : failureText(code));
+    showOutcome(code == 0 ? shown : failureText(code), code != 0);
     txtCalc->lineEdit()->selectAll();
+}
+
+void frmCalc::allowLongExpressions()
+{
+    // One more than the longest expression taken: a text that fills the box may have lost its
+    // end to the limit, and is refused rather than calculated cut.
+    txtCalc->lineEdit()->setMaxLength(MaxExpressionLength + 1);
+}
+
+bool frmCalc::refuseTooLong(const QString &text)
+{
+    if (text.size() <= MaxExpressionLength)
+        return false;
+    showOutcome(TooLongError, true);
+    txtCalc->lineEdit()->selectAll();
+    return true;
+}
+
+void frmCalc::showOutcome(const QString &text, bool failed)
+{
+    txtCalc->setEditText(text);
+    // The bar is narrow: a failure's whole reason stays readable as the box's tooltip.
+    txtCalc->setToolTip(failed ? text : QString());
 }
 
 QString frmCalc::failureText(qint32 code)

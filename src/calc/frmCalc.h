@@ -48,6 +48,11 @@ public:
     QAction *MenuRightExit = nullptr;
 
     static const QString SetSyntaxError; // "Error. 書式)set 変数=式"
+    // The longest expression calculated. The engine itself stops at 32768 intermediate values
+    // (a sum of ones reaches them at 65,535 characters); longer texts can only hold long
+    // numbers or blanks, and one of this length still takes the engine a moment at most.
+    static constexpr int MaxExpressionLength = 1 << 20;
+    static const QString TooLongError;
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -58,6 +63,11 @@ private:
     void buildMenu();
     void Form_Resize();
     void popUpBelowBox();
+    void allowLongExpressions();
+    // Shows the refusal when text is longer than the bar calculates; true then.
+    bool refuseTooLong(const QString &text);
+    // The result or a failure in the box; a failure also as the box's tooltip.
+    void showOutcome(const QString &text, bool failed);
     // The box text shown for a failed calculation.
     static QString failureText(qint32 code);
 

@@ -1,7 +1,7 @@
 #pragma once
 // The persistent clipboard history and the two history groups at the head of the memo table.
 // The history is a numbered list of texts in the per-user store, newest first.
-#include "app/MemoTable.h"
+#include "memo/MemoTable.h"
 
 #include <QHash>
 #include <QString>

@@ -6,6 +6,7 @@
 
 #include <QCloseEvent>
 #include <QFrame>
+#include <QGridLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMessageBox>
@@ -100,12 +101,26 @@ void Form1::btnTapscope_Click()
     const QString text = keycode::KeyCodeMessage(keyCode, keyMask);
     QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Tap Scope"), text, QMessageBox::Ok, this);
     box.setTextFormat(Qt::PlainText);
+    keepTitleWhole(box);
     // The numbers are there to be carried into a settings file: Ctrl+C copies them.
     auto *copy = new QShortcut(QKeySequence::Copy, &box);
     connect(copy, &QShortcut::activated, &box, [text] { ClipboardWatcher::WriteText(text); });
     box.exec();
     if (mclsHotKey)
         mclsHotKey->mSetFocus();
+}
+
+void Form1::keepTitleWhole(QMessageBox &box)
+{
+    // The box sizes itself to its text, narrower than the title bar needs for the title beside
+    // the window manager's icon and buttons: a spacer row makes room for both.
+    QFont titleFont = box.font();
+    titleFont.setBold(true);
+    const QFontMetrics metrics(titleFont);
+    const int width = metrics.horizontalAdvance(box.windowTitle()) + 6 * metrics.height();
+    if (auto *grid = qobject_cast<QGridLayout *>(box.layout()))
+        grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Minimum, QSizePolicy::Minimum), grid->rowCount(), 0, 1,
+                      grid->columnCount());
 }
 
 void Form1::btnTapscope_MouseDown()

@@ -7,6 +7,7 @@
 #include <memory>
 
 class QLabel;
+class QMessageBox;
 class clsHotKeyCtrl;
 
 // "Tap Scope Ver.1.0.0": the product name and Tapscope's own version.
@@ -34,6 +35,7 @@ protected:
 
 private:
     void layOut();
+    static void keepTitleWhole(QMessageBox &box);
 
     WidgetWindow window_;
     std::unique_ptr<clsHotKeyCtrl> mclsHotKey;

@@ -4,11 +4,13 @@
 #include "lookup/ServiceDefaults.h"
 #include "platform/ShellService.h"
 #include "util/EtchedLine.h"
+#include "util/Tool.h"
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDir>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -19,7 +21,6 @@ frmWebSearch::frmWebSearch(ShellService &shell, LookupSettings settings, const Q
     : QWidget(parent, Qt::Window), shell_(shell), settings_(std::move(settings))
 {
     setWindowTitle(QStringLiteral("WebSearch on ") + caption);
-    setFixedSize(600, 160);
 
     Label1 = new QLabel(QStringLiteral("検索語(&K)"), this);
     Label1->setGeometry(8, 12, 72, 24);
@@ -38,7 +39,6 @@ frmWebSearch::frmWebSearch(ShellService &shell, LookupSettings settings, const Q
     chkSearchMulti->setGeometry(84, 44, 160, 24);
     chkClose = new QCheckBox(QStringLiteral("検索後に閉じる(&C)"), this);
     chkClose->setGeometry(250, 44, 180, 24);
-    DrawEtchedLine(this, 6, 76, 588);
 
     Image1 = new QLabel(this);
     Image1->setGeometry(10, 88, 32, 32);
@@ -47,8 +47,8 @@ frmWebSearch::frmWebSearch(ShellService &shell, LookupSettings settings, const Q
                                        "　なお、URLを指定すると、単にそのURLを開きます。\n"
                                        "　マルチ検索を指定すると、複数の検索サイトを同一の検索語で呼び出します。"),
                         this);
-    Label2->setGeometry(48, 84, 548, 70);
-    Label2->setWordWrap(true);
+    fitHelpText();
+    DrawEtchedLine(this, 6, 76, width() - 12);
 
     connect(btnWebSearch, &QPushButton::clicked, this, &frmWebSearch::btnWebSearch_Click);
     connect(btnFeelingLucky, &QPushButton::clicked, this, &frmWebSearch::btnFeelingLucky_Click);
@@ -58,13 +58,33 @@ frmWebSearch::frmWebSearch(ShellService &shell, LookupSettings settings, const Q
     connect(esc, &QShortcut::activated, this, &QWidget::hide);
 }
 
+void frmWebSearch::fitHelpText()
+{
+    // Each help line on a line of its own, whatever the font: the fixed size grows to hold them.
+    Label2->setWordWrap(false);
+    const QSize text = Label2->sizeHint();
+    Label2->setGeometry(48, 84, qMax(548, text.width()), qMax(70, text.height()));
+    setFixedSize(qMax(600, Label2->geometry().right() + 1 + 8), qMax(160, Label2->geometry().bottom() + 1 + 6));
+}
+
 bool frmWebSearch::IsAddress(const QString &text)
 {
+    // A drive letter ("C:\...") names nothing on Linux and no scheme is one letter long:
+    // such texts are searched.
     for (const char *prefix : {"http://", "www.", "ftp://", "mailto:", "telnet:"}) {
         if (text.startsWith(QLatin1String(prefix)))
             return true;
     }
-    return text.size() >= 2 && text[1] == u':';
+    return false;
+}
+
+QString frmWebSearch::LocalPath(const QString &text)
+{
+    if (text.startsWith(u'/'))
+        return text;
+    if (text.startsWith(QLatin1String("~/")))
+        return QDir::homePath() + text.mid(1);
+    return QString();
 }
 
 void frmWebSearch::open(const QString &address)
@@ -104,7 +124,10 @@ void frmWebSearch::hideIfAsked()
 void frmWebSearch::btnWebSearch_Click()
 {
     const QString text = cmbKeyWord->currentText();
-    if (IsAddress(text)) {
+    const QString path = LocalPath(text);
+    if (!path.isEmpty()) {
+        shell_.openFile(path, Tool::GetParentFolder(path));
+    } else if (IsAddress(text)) {
         open(text);
     } else if (!text.isEmpty()) {
         const int engines = chkSearchMulti->isChecked() ? CountWebSearchEngines(settings_.read) : 1;

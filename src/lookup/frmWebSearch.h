@@ -20,6 +20,9 @@ public:
 
     // Whether the text is opened as it is instead of searched (exact, case-sensitive).
     static bool IsAddress(const QString &text);
+    // The local file or folder a text starting with "/" or "~/" names, opened as it is;
+    // empty for any other text.
+    static QString LocalPath(const QString &text);
     static constexpr int HistoryLimit = 29;
 
     void btnWebSearch_Click();
@@ -46,6 +49,7 @@ private:
     void openService(const QString &key, const QString &base, const QString &encoded);
     void remember(const QString &words);
     void hideIfAsked();
+    void fitHelpText();
 
     ShellService &shell_;
     LookupSettings settings_;

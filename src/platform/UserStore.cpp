@@ -137,7 +137,7 @@ QString FileUserStore::sectionFolder(const QString &appName, const QString &sect
     return root_ + QLatin1Char('/') + folderName(appName) + QLatin1Char('/') + folderName(section);
 }
 
-void FileUserStore::report(const QString &problem)
+void FileUserStore::report(const QString &problem, bool reading)
 {
     lastError_ = problem;
     // A refused file stays refused: say so once, not at every commit.
@@ -145,6 +145,8 @@ void FileUserStore::report(const QString &problem)
         return;
     reported_.insert(problem);
     std::fprintf(stderr, "%s: %s\n", qUtf8Printable(QCoreApplication::applicationName()), qUtf8Printable(problem));
+    if (reading && readProblemReport_)
+        readProblemReport_(problem);
 }
 
 bool FileUserStore::openFolders(const QString &appName, const QString &section, bool create, Folders *f)
@@ -157,7 +159,7 @@ bool FileUserStore::openFolders(const QString &appName, const QString &section, 
     const Fd root(::open(QFile::encodeName(root_).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (!root.valid()) {
         if (create || errno != ENOENT)
-            report(root_ + QStringLiteral(": ") + PrivateFiles::errorText(errno));
+            report(root_ + QStringLiteral(": ") + PrivateFiles::errorText(errno), !create);
         return false;
     }
     QString problem;
@@ -169,7 +171,7 @@ bool FileUserStore::openFolders(const QString &appName, const QString &section, 
         f->texts = PrivateFiles::openFolderAt(f->section.get(), sectionFolder(appName, section), QLatin1String(BlobFolder), create,
                                  &problem);
     if (!problem.isEmpty())
-        report(problem);
+        report(problem, !create);
     // Reading goes on without the texts folder: the short values are in the index.
     return f->section.valid() && (f->texts.valid() || !create);
 }
@@ -196,7 +198,7 @@ FileUserStore::Section &FileUserStore::load(const QString &appName, const QStrin
         const ReadStatus status = PrivateFiles::readFileAt(f.section.get(), folder, QLatin1String(IndexName), MaxIndexSize,
                                               &indexBytes, &problem);
         if (status == ReadStatus::Refused)
-            report(problem);
+            report(problem, true);
         if (status != ReadStatus::Ok)
             break;
         const QJsonObject stored = QJsonDocument::fromJson(indexBytes).object().value(QLatin1String("values")).toObject();
@@ -214,7 +216,7 @@ FileUserStore::Section &FileUserStore::load(const QString &appName, const QStrin
             if (!isBlobName(file) || !f.texts.valid())
                 text = ReadStatus::Refused; // reading again cannot help
             else if ((text = PrivateFiles::readFileAt(f.texts.get(), blobs, file, MaxTextSize, &bytes, &problem)) == ReadStatus::Refused)
-                report(problem);
+                report(problem, true);
             if (text != ReadStatus::Ok) {
                 complete = text == ReadStatus::Refused; // a refused file will not appear by reading again
                 continue;

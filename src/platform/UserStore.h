@@ -33,6 +33,9 @@ public:
     // A store that writes later reports a write that failed through this, on the thread that
     // set it, once per run of failures. Others report by SaveSettings' result.
     virtual void setSaveFailedReport(std::function<void(const QString &problem)> report) { Q_UNUSED(report); }
+    // A file or folder found unusable while reading (a link, not a regular file, too large),
+    // reported once each. It may come on any thread that reads the store.
+    virtual void setReadProblemReport(std::function<void(const QString &problem)> report) { Q_UNUSED(report); }
 };
 
 // Keeps everything in memory; for tests and for running without a writable home.
@@ -74,6 +77,10 @@ public:
     static constexpr int InlineLimit = 256;
 
     QString lastError() const override { return lastError_; }
+    void setReadProblemReport(std::function<void(const QString &problem)> report) override
+    {
+        readProblemReport_ = std::move(report);
+    }
 
     // Called between the steps of a commit; returning false makes the commit fail there.
     // Tests use it to stop a commit half-way.
@@ -85,13 +92,15 @@ private:
     Section &load(const QString &appName, const QString &section);
     bool openFolders(const QString &appName, const QString &section, bool create, Folders *f);
     bool step(const char *name) const { return !faultHook || faultHook(name); }
-    void report(const QString &problem);
+    // On standard error, once each; a problem met while reading also goes to the read report.
+    void report(const QString &problem, bool reading = false);
     bool fail(const QString &path, int error);
     static void removeUnnamed(int dir, const std::function<bool(const QString &name)> &removable);
 
     QString root_;
     QString lastError_;
     QSet<QString> reported_;
+    std::function<void(const QString &)> readProblemReport_;
     QHash<QString, Section> cache_;
     // File names of the long texts of each section, by the texts' shared data, so that a text
     // that only moved to another key is not hashed again.

@@ -19,9 +19,10 @@ QueuedUserStore::~QueuedUserStore()
     wake_.notify_all();
     thread_.join();
     for (const Pending &p : std::as_const(pending_))
-        std::fprintf(stderr, "%s: %s/%s could not be saved (%lld changed values lost): %s\n",
+        std::fprintf(stderr, "%s: %s/%s could not be saved (%lld changed values lost)\n%s: %s\n",
                      qUtf8Printable(QCoreApplication::applicationName()), qUtf8Printable(p.appName),
-                     qUtf8Printable(p.section), static_cast<long long>(p.values.size()), qUtf8Printable(lastError_));
+                     qUtf8Printable(p.section), static_cast<long long>(p.values.size()),
+                     qUtf8Printable(QCoreApplication::applicationName()), qUtf8Printable(lastError_));
 }
 
 QueuedUserStore::Section &QueuedUserStore::view(const QString &appName, const QString &section)
@@ -79,6 +80,12 @@ QString QueuedUserStore::lastError() const
 void QueuedUserStore::setSaveFailedReport(std::function<void(const QString &)> report)
 {
     report_ = std::move(report);
+}
+
+void QueuedUserStore::setReadProblemReport(std::function<void(const QString &)> report)
+{
+    std::lock_guard<std::mutex> lock(diskMutex_);
+    disk_.setReadProblemReport(std::move(report));
 }
 
 bool QueuedUserStore::flush(std::chrono::milliseconds timeout)

@@ -27,6 +27,7 @@ public:
     StoreValues GetAllSettings(const QString &appName, const QString &section) override;
     QString lastError() const override;
     void setSaveFailedReport(std::function<void(const QString &problem)> report) override;
+    void setReadProblemReport(std::function<void(const QString &problem)> report) override;
 
     // Waits until everything accepted so far is written, or a write of it failed; true when written.
     bool flush(std::chrono::milliseconds timeout = std::chrono::seconds(30));

@@ -170,6 +170,8 @@ void TestHostileFiles::storeStaysInsideItsFolder()
     }
 
     auto store = std::make_shared<FileUserStore>(root);
+    auto readProblems = std::make_shared<QStringList>();
+    store->setReadProblemReport([readProblems](const QString &problem) { readProblems->append(problem); });
     auto seen = std::make_shared<QStringList>();
     auto saved = std::make_shared<bool>(false);
     QVERIFY2(finishesWithin(5000, [=] {
@@ -183,6 +185,8 @@ void TestHostileFiles::storeStaysInsideItsFolder()
     QCOMPARE(*saved, saves);
     if (!saves)
         QVERIFY2(store->lastError().contains(QStringLiteral("symbolic link")), qPrintable(store->lastError()));
+    // Each refusal is told once, for the user to see, however often it is met after.
+    QCOMPARE(readProblems->size(), kind == QLatin1String("none") ? 0 : 1);
     for (const QString &name : outsideFiles) {
         QFile f(outside + QLatin1Char('/') + name);
         QVERIFY2(f.open(QIODevice::ReadOnly) && f.readAll() == "theirs", qPrintable(name));

@@ -8,6 +8,7 @@
 #include <sys/stat.h>
 #include <fcntl.h>
 
+Q_DECLARE_METATYPE(FileStatus)
 Q_DECLARE_METATYPE(QList<FileStatus>)
 
 namespace {
@@ -76,6 +77,31 @@ private Q_SLOTS:
         QCOMPARE(watch.memoStamp().toString(), lastStamp);
         // The card file's stamp never moves the editor list's.
         QVERIFY(watch.editorListStamp().isNothing());
+    }
+
+    // The stamp taken when the card file was read is what the ticks compare with.
+    void memoTicksAfterRead_data()
+    {
+        QTest::addColumn<FileStatus>("read");
+        QTest::addColumn<QList<FileStatus>>("ticks");
+        QTest::addColumn<QString>("expected");
+
+        QTest::newRow("rewritten before the first tick") << at(100) << QList<FileStatus>{at(101), at(101)} << "R.";
+        QTest::newRow("unchanged since the read") << at(100) << QList<FileStatus>{at(100), at(100)} << "..";
+        QTest::newRow("read while missing, then created") << gone() << QList<FileStatus>{at(7), at(7)} << "R.";
+    }
+
+    void memoTicksAfterRead()
+    {
+        QFETCH(FileStatus, read);
+        QFETCH(QList<FileStatus>, ticks);
+        QFETCH(QString, expected);
+        MemoFileWatch watch;
+        watch.memoRead(read);
+        QList<bool> done;
+        for (const FileStatus &s : ticks)
+            done.append(watch.checkMemo(s));
+        QCOMPARE(actions(done), expected);
     }
 
     void editorListTicks_data()

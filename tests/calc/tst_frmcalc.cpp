@@ -86,8 +86,19 @@ private Q_SLOTS:
         QTest::newRow("failed set keeps the variable")
             << QStringList{"set x=7", "set x=1/0"} << none << true << true << byZero << QStringList{} << false
             << QStringList{"1/0", "7"} << "x" << "7";
-        QTest::newRow("clear never copies") << QStringList{"7", "clear"} << shift << true << true << "0"
-                                            << QStringList{} << false << QStringList{"clear", "7"} << "n+1" << "1";
+        QTest::newRow("clear copies 0 and pastes") << QStringList{"7", "clear"} << shift << true << true << "0"
+                                                   << QStringList{"0"} << true << QStringList{"clear", "7"} << "n+1"
+                                                   << "1";
+        QTest::newRow("clear with Ctrl+Enter") << QStringList{"clear"} << ctrl << false << false << "0"
+                                               << QStringList{"clear=0"} << false << QStringList{"clear"} << "" << "";
+        // The box's own limit would cut both at 32,767 characters.
+        const QString sum = QStringList(20000, QStringLiteral("1")).join(u'+');
+        QTest::newRow("40,000 characters calculated whole") << QStringList{sum} << shift << false << false << "20000"
+                                                            << QStringList{"20000"} << false << QStringList{sum}
+                                                            << "" << "";
+        QTest::newRow("longer than the limit: refused, not cut")
+            << QStringList{QString(frmCalc::MaxExpressionLength + 5, u'1')} << shift << true << true
+            << frmCalc::TooLongError << QStringList{} << false << QStringList{} << "" << "";
         QTest::newRow("clear forgets pi") << QStringList{"Clear"} << none << true << true << "0" << QStringList{}
                                           << false << QStringList{"Clear"} << "pi" << unknown;
         QTest::newRow("history newest first with duplicates")
@@ -119,6 +130,8 @@ private Q_SLOTS:
             enter(*bar, inputs[i], i + 1 == inputs.size() ? mods : Qt::NoModifier);
         QCOMPARE(bar->txtCalc->currentText(), box);
         QCOMPARE(bar->txtCalc->lineEdit()->selectedText(), box == frmCalc::SetSyntaxError ? QString() : box);
+        // A failure's whole reason, which the narrow bar may cut, is the box's tooltip.
+        QCOMPARE(bar->txtCalc->toolTip(), box.startsWith(QStringLiteral("Error.")) ? box : QString());
         QCOMPARE(clipboard_, clipboard);
         QCOMPARE(pastes_, hidden ? 1 : 0);
         QCOMPARE(bar->isHidden(), hidden);

@@ -49,6 +49,26 @@ private Q_SLOTS:
         QCOMPARE(xdo({QStringLiteral("getwindowfocus")}), target.window());
         QCOMPARE(clipboardText(), QStringLiteral("6001"));
 
+        // A 40,000-character sum from the clipboard is calculated whole, not cut at the box's
+        // default 32,767 characters (which would give 16384).
+        QVERIFY(setClipboardText(QStringList(20000, QStringLiteral("1")).join(u'+')));
+        key(QStringLiteral("alt+Home"));
+        QTRY_VERIFY_WITH_TIMEOUT(!(bars = visibleWindows(QStringLiteral("^電卓$"))).isEmpty(), 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(xdo({QStringLiteral("getwindowfocus")}), bars.first(), 5000);
+        key(QStringLiteral("shift+Return"));
+        QTRY_COMPARE_WITH_TIMEOUT(target.pasted(), QStringLiteral("600120000"), 5000);
+        // "clear" is no failure: Shift+Enter copies 0 and pastes it.
+        QTRY_VERIFY(visibleWindows(QStringLiteral("^電卓$")).isEmpty());
+        key(QStringLiteral("alt+Home"));
+        QTRY_VERIFY_WITH_TIMEOUT(!(bars = visibleWindows(QStringLiteral("^電卓$"))).isEmpty(), 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(xdo({QStringLiteral("getwindowfocus")}), bars.first(), 5000);
+        key(QStringLiteral("ctrl+a"));
+        xdo({QStringLiteral("type"), QStringLiteral("clear")});
+        key(QStringLiteral("shift+Return"));
+        QTRY_COMPARE_WITH_TIMEOUT(target.pasted(), QStringLiteral("6001200000"), 5000);
+        QTRY_VERIFY(visibleWindows(QStringLiteral("^電卓$")).isEmpty());
+        QCOMPARE(clipboardText(), QStringLiteral("0"));
+
         // The command-line calculator works beside the running program: no instance lock.
         QString out;
         QCOMPARE(box.quillbox({QStringLiteral("--calc"), QStringLiteral("n")}, &out), 1);

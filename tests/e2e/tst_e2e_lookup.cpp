@@ -73,6 +73,13 @@ void clickAt(const QString &window, int x, int y, int repeat = 1)
          QStringLiteral("80"), QStringLiteral("1")});
 }
 
+// Whether the window manager gets an icon of the window's own rather than its generic one.
+bool hasIcon(const QString &window)
+{
+    const QString icon = run(QStringLiteral("xprop"), {QStringLiteral("-id"), window, QStringLiteral("_NET_WM_ICON")});
+    return icon.startsWith(QStringLiteral("_NET_WM_ICON(CARDINAL)"));
+}
+
 const QString DicCaption = QStringLiteral("WebDictionary on Quillbox with VLM Ver.3.1.0");
 
 } // namespace
@@ -167,6 +174,20 @@ private Q_SLOTS:
         clickAt(dic, 60, g.height() - 10);
         QTRY_COMPARE_WITH_TIMEOUT(clipboardText(), http_.base() + target, 5000);
 
+        QVERIFY2(hasIcon(dic), "the dictionary window has no icon of its own");
+        // Narrowed as far as it goes, the tool strip and a keyword box stay usable.
+        xdo({QStringLiteral("windowsize"), dic, QStringLiteral("50"), QStringLiteral("300")});
+        QTest::qWait(800);
+        QVERIFY2(windowGeometry(dic).width() >= 400, qPrintable(QString::number(windowGeometry(dic).width())));
+
+        // Esc with the service list dropped down closes the list, not the window.
+        key(QStringLiteral("alt+1"));
+        key(QStringLiteral("Tab"));
+        key(QStringLiteral("alt+Down"));
+        QTest::qWait(800);
+        key(QStringLiteral("Escape"));
+        QTest::qWait(1000);
+        QCOMPARE(visibleWindows(DicCaption).size(), 1);
         // Esc closes that window only.
         key(QStringLiteral("Escape"));
         QTRY_VERIFY_WITH_TIMEOUT(visibleWindows(DicCaption).isEmpty(), 5000);
@@ -183,7 +204,7 @@ private Q_SLOTS:
         QString dic = waitForDicWindow();
         QVERIFY(!dic.isEmpty());
         QTest::qWait(1000); // placed and framed
-        xdo({QStringLiteral("windowsize"), dic, QStringLiteral("500"), QStringLiteral("400")});
+        xdo({QStringLiteral("windowsize"), dic, QStringLiteral("800"), QStringLiteral("400")});
         xdo({QStringLiteral("windowmove"), dic, QStringLiteral("100"), QStringLiteral("120")});
         QTest::qWait(800);
         xdo({QStringLiteral("windowactivate"), dic});
@@ -196,8 +217,8 @@ private Q_SLOTS:
         QStringList normal;
         for (const QString &k : placementKeys)
             normal << stored(k);
-        // The outer frame: at least the client's 500 x 400 pixels, in twips.
-        QVERIFY2(normal[3].toInt() >= 500 * 15 && normal[3].toInt() < 540 * 15, qPrintable(normal.join(u' ')));
+        // The outer frame: at least the client's 800 x 400 pixels, in twips.
+        QVERIFY2(normal[3].toInt() >= 800 * 15 && normal[3].toInt() < 840 * 15, qPrintable(normal.join(u' ')));
         QVERIFY2(normal[2].toInt() >= 400 * 15 && normal[2].toInt() < 460 * 15, qPrintable(normal.join(u' ')));
 
         // Reopened at the same place; maximised by a double click on its title bar.
@@ -206,7 +227,7 @@ private Q_SLOTS:
         QVERIFY(!dic.isEmpty());
         QTest::qWait(800);
         const QRect before = windowGeometry(dic);
-        QVERIFY2(qAbs(before.width() - 500) <= 2 && qAbs(before.height() - 400) <= 2,
+        QVERIFY2(qAbs(before.width() - 800) <= 2 && qAbs(before.height() - 400) <= 2,
                  qPrintable(QStringLiteral("%1x%2").arg(before.width()).arg(before.height())));
         xdo({QStringLiteral("mousemove"), QString::number(before.x() + before.width() / 2),
              QString::number(before.y() - 8)});
@@ -293,6 +314,13 @@ private Q_SLOTS:
         const QString caption = QStringLiteral("WebSearch on Quillbox with VLM Ver.3.1.0");
         QTRY_COMPARE_WITH_TIMEOUT(visibleWindows(caption).size(), 1, 10000);
         QTest::qWait(300);
+        const QString webSearch = visibleWindows(caption).first();
+        QVERIFY2(hasIcon(webSearch), "the web-search window has no icon of its own");
+        // The program's picture beside the help text.
+        QVERIFY(run(QStringLiteral("import"), {QStringLiteral("-window"), webSearch, QStringLiteral("-crop"),
+                                               QStringLiteral("32x32+10+88"), QStringLiteral("-format"),
+                                               QStringLiteral("%k"), QStringLiteral("info:")})
+                    .toInt() > 1);
 
         xdo({QStringLiteral("type"), QStringLiteral("tea cup")});
         key(QStringLiteral("Return"));

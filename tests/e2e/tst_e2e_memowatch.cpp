@@ -154,6 +154,18 @@ private Q_SLOTS:
         quit();
     }
 
+    // A save that lands between the start-up read and the watch's first tick is no baseline.
+    void rewrittenRightAfterStartIsShown()
+    {
+        QVERIFY(writeSettings());
+        started_ = box_->start();
+        QTest::qWait(300);
+        QVERIFY(writeAtomically(cardFile(), card(QStringLiteral("朝"), QStringLiteral("挨拶"), QStringLiteral("early save"))));
+        QVERIFY(!box_->waitForWindow().isEmpty());
+        QVERIFY2(waitForFirstItem(QStringLiteral("early save")) >= 0, "the early save was not shown within 6 s");
+        quit();
+    }
+
     void deletedKeepsListsRecreatedReloads()
     {
         QVERIFY(writeSettings());

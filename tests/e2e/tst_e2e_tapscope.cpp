@@ -36,6 +36,11 @@ class TestE2ETapscope : public QObject
             return QStringLiteral("no box");
         for (int i = 0; i < 50 && xdo({QStringLiteral("getwindowfocus")}) != box.first(); ++i)
             QTest::qWait(100);
+        // Wide enough that the window manager shows the title "Tap Scope" whole, not "…".
+        const QString info = run(QStringLiteral("xwininfo"), {QStringLiteral("-id"), box.first()});
+        const int width = QRegularExpression(QStringLiteral("Width:\\s+(\\d+)")).match(info).captured(1).toInt();
+        if (width < 160)
+            return QStringLiteral("box only %1 px wide").arg(width);
         key(QStringLiteral("ctrl+c"));
         QString text;
         for (int i = 0; i < 50 && !(text = clipboardText()).startsWith(QStringLiteral("KeyCode")); ++i)

@@ -3,6 +3,8 @@
 #include "FakeShell.h"
 
 #include <QCheckBox>
+#include <QDir>
+#include <QLabel>
 #include <QComboBox>
 #include <QHash>
 #include <QLineEdit>
@@ -76,7 +78,7 @@ private Q_SLOTS:
         QTest::newRow("ftp") << QStringLiteral("ftp://f.example") << true;
         QTest::newRow("mailto") << QStringLiteral("mailto:a@b") << true;
         QTest::newRow("telnet") << QStringLiteral("telnet:host") << true;
-        QTest::newRow("drive") << QStringLiteral("C:\\dir") << true;
+        QTest::newRow("drive letter names nothing here") << QStringLiteral("C:\\dir") << false;
         QTest::newRow("capital H") << QStringLiteral("Http://a.example/") << false;
         QTest::newRow("https") << QStringLiteral("https://a.example/") << false;
         QTest::newRow("WWW") << QStringLiteral("WWW.example.jp") << false;
@@ -119,8 +121,16 @@ private Q_SLOTS:
                                             << QStringList{QStringLiteral("http://www.x.jp")} << false << QStringList();
         QTest::newRow("http opened as it is") << three << true << false << QStringLiteral("http://a/日")
                                               << QStringList{QStringLiteral("http://a/日")} << false << QStringList();
-        QTest::newRow("drive path as it is") << three << false << false << QStringLiteral("C:\\x")
-                                             << QStringList{QStringLiteral("C:\\x")} << false << QStringList();
+        QTest::newRow("drive path is searched") << three << false << false << QStringLiteral("C:\\x")
+                                                << QStringList{QStringLiteral("http://e1/?q=C%3A%5Cx")} << true << QStringList();
+        QTest::newRow("absolute path opened as a file")
+            << three << true << false << QStringLiteral("/tmp/a b.txt")
+            << QStringList{QStringLiteral("file /tmp/a b.txt")} << false << QStringList();
+        QTest::newRow("home path opened as a file") << three << false << false << QStringLiteral("~/notes")
+                                                    << QStringList{QStringLiteral("file ") + QDir::homePath() + QStringLiteral("/notes")}
+                                                    << false << QStringList();
+        QTest::newRow("tilde without slash is searched") << three << false << false << QStringLiteral("~x")
+                                                         << QStringList{QStringLiteral("http://e1/?q=%7Ex")} << true << QStringList();
         QTest::newRow("capital H is searched") << three << false << false << QStringLiteral("Http://a")
                                                << QStringList{QStringLiteral("http://e1/?q=Http%3A%2F%2Fa")} << true << QStringList();
         QTest::newRow("empty opens nothing") << three << true << false << QString() << QStringList() << false << QStringList();
@@ -148,7 +158,10 @@ private Q_SLOTS:
         QFETCH(QStringList, refused);
         open(engines).chkSearchMulti->setChecked(multi);
         type(text, ctrl ? Qt::ControlModifier : Qt::NoModifier);
-        QCOMPARE(shell_.urls, opened);
+        QStringList seen = shell_.urls;
+        for (const QString &file : std::as_const(shell_.files))
+            seen << QStringLiteral("file ") + file;
+        QCOMPARE(seen, opened);
         QStringList warned;
         for (const QMessageBox *box : form_->findChildren<QMessageBox *>())
             warned << box->text().section(u' ', 1, 1);
@@ -187,6 +200,17 @@ private Q_SLOTS:
         open({QStringLiteral("http://e1/?q=")}).chkClose->setChecked(true);
         type(text);
         QVERIFY(!form_->isVisible());
+    }
+
+    void helpTextKeepsItsThreeLines()
+    {
+        open({});
+        const QStringList lines = form_->Label2->text().split(u'\n');
+        QCOMPARE(lines.size(), 3);
+        const QFontMetrics metrics(form_->Label2->font());
+        for (const QString &line : lines)
+            QVERIFY2(metrics.horizontalAdvance(line) <= form_->Label2->contentsRect().width(), qPrintable(line));
+        QVERIFY(form_->rect().contains(form_->Label2->geometry()));
     }
 
     void closeBoxAndEscHide()

@@ -8,11 +8,13 @@
 #include "util/ChangeComboLines.h"
 #include "util/Tool.h"
 
+#include <QAbstractItemView>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QShortcut>
 #include <QTimer>
@@ -26,6 +28,7 @@ const QString StoreApp = QStringLiteral("Fennecs SoftWares");
 constexpr int TwipsPerPixel = 15;
 // Design size of a new window, in pixels.
 constexpr int DesignWidth = 760, DesignHeight = 560;
+constexpr int MinKeywordWidth = 160;
 
 } // namespace
 
@@ -65,6 +68,8 @@ frmDic::frmDic(const DicHost &host, std::function<void()> openAnother)
         x += w + 2;
     }
     picToolBox->resize(x, 28);
+    // Narrowed, the window keeps the whole tool strip and a keyword box one can type in.
+    setMinimumWidth(picToolBox->width() + MinKeywordWidth);
 
     Browser = new QWebEngineView(this);
     Browser->setAccessibleName(QStringLiteral("検索結果"));
@@ -77,10 +82,12 @@ frmDic::frmDic(const DicHost &host, std::function<void()> openAnother)
     connect(btnTV, &QPushButton::clicked, this, &frmDic::btnTV_Click);
     connect(btnNew, &QPushButton::clicked, this, [this] { openAnother_(); });
     connect(btnClose, &QPushButton::clicked, this, &QWidget::close);
-    connect(new QShortcut(QKeySequence(Qt::Key_Escape), this), &QShortcut::activated, this, &QWidget::close);
+    connect(new QShortcut(QKeySequence(Qt::Key_Escape), this), &QShortcut::activated, this, &frmDic::Escape_Pressed);
+    connect(txtKeyword, &QLineEdit::textChanged, this, &frmDic::noteCutKeyword);
     connect(Browser, &QWebEngineView::loadFinished, this, &frmDic::Browser_LoadFinished);
     txtKeyword->installEventFilter(this);
     txtURL->installEventFilter(this);
+    cmbDic->view()->installEventFilter(this);
 
     Form_Load();
 }
@@ -156,8 +163,40 @@ void frmDic::Browser_LoadFinished(bool)
         txtURL->setText(address);
 }
 
+void frmDic::Escape_Pressed()
+{
+    // Esc in the dropped-down service list closes the list only.
+    if (escClosesList_ || cmbDic->view()->isVisible()) {
+        escClosesList_ = false;
+        cmbDic->hidePopup();
+        return;
+    }
+    close();
+}
+
+void frmDic::noteCutKeyword()
+{
+    // The keyword box keeps its limit; a longer keyword is searched cut, but the user hears of it.
+    const bool full = txtKeyword->text().size() >= txtKeyword->maxLength();
+    if (full && !keywordCutNoted_) {
+        auto *note = new QMessageBox(QMessageBox::Information, windowTitle(),
+                                     QStringLiteral("キーワードは%1文字までです。それより後ろは検索に使いません。")
+                                         .arg(txtKeyword->maxLength()),
+                                     QMessageBox::Ok, this);
+        note->setAttribute(Qt::WA_DeleteOnClose);
+        note->show();
+    }
+    keywordCutNoted_ = full;
+}
+
 bool frmDic::eventFilter(QObject *watched, QEvent *event)
 {
+    if (watched == cmbDic->view() && event->type() == QEvent::ShortcutOverride
+        && static_cast<QKeyEvent *>(event)->key() == Qt::Key_Escape) {
+        // The list closes on this Esc and hands it on to the window's Esc afterwards.
+        escClosesList_ = true;
+        QTimer::singleShot(0, this, [this] { escClosesList_ = false; });
+    }
     if (event->type() == QEvent::FocusIn) {
         if (watched == txtKeyword) {
             // After the click that gave the focus has placed the cursor.

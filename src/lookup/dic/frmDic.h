@@ -45,6 +45,8 @@ private:
     void Form_Load();
     void Form_Resize();
     void Browser_LoadFinished(bool ok);
+    void Escape_Pressed();
+    void noteCutKeyword();
     QString stored(const QString &key) const;
     void restorePlacement();
     void applyPendingPlacement();
@@ -59,4 +61,6 @@ private:
     Qt::WindowStates pendingState_ = Qt::WindowNoState;
     bool pending_ = false;
     QRect normalOuter_; // outer frame in the normal state, kept for the store
+    bool keywordCutNoted_ = false; // the keyword fills the box and the user was told
+    bool escClosesList_ = false;   // this Esc was meant for the dropped-down service list
 };

@@ -1,5 +1,5 @@
-#include "app/MemoTable.h"
-#include "app/PrintMemo.h"
+#include "memo/MemoTable.h"
+#include "memo/PrintMemo.h"
 #include "memo/TextFastReadBinary.h"
 #include "platform/Cp932.h"
 

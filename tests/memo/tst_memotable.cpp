@@ -1,4 +1,4 @@
-#include "app/MemoTable.h"
+#include "memo/MemoTable.h"
 #include "memo/TextFastReadBinary.h"
 #include "platform/Cp932.h"
 

@@ -1,6 +1,6 @@
-#include "app/PrintMemo.h"
+#include "memo/PrintMemo.h"
 
-#include "app/MemoTable.h"
+#include "memo/MemoTable.h"
 #include "memo/TextFastReadBinary.h"
 
 #include <QByteArray>

@@ -1,5 +1,5 @@
 // Loads a card file and prints the outcome; the memo table test runs it as another user.
-#include "app/MemoTable.h"
+#include "memo/MemoTable.h"
 #include "memo/TextFastReadBinary.h"
 
 #include <QTextStream>

@@ -1,4 +1,4 @@
-#include "MemoTable.h"
+#include "memo/MemoTable.h"
 
 #include "memo/TextFastReadBinary.h"
 #include "platform/HeapTuning.h"
