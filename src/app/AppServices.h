@@ -3,12 +3,14 @@
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <memory>
 
 class QWidget;
 class HotKeyService;
 class ShellService;
 class TrayIconService;
 class UserStore;
+class DesktopShortcutStore;
 struct ClipboardSnapshot;
 
 struct AppServices {
@@ -34,6 +36,9 @@ struct AppServices {
     HotKeyService *hotKeys = nullptr;
     std::function<unsigned long()> hotKeyEventTime;
     TrayIconService *tray = nullptr; // none: no tray icon
+    // The desktop's own shortcut list (GNOME's); unset where shortcuts live in the compositor's
+    // configuration file. None, with *error, when it cannot be opened.
+    std::function<std::unique_ptr<DesktopShortcutStore>(QString *error)> openDesktopShortcuts;
 
     // The clipboard of the change being handled, read at most once per change.
     std::function<ClipboardSnapshot()> readClipboard;

@@ -40,6 +40,11 @@ QString UsageText()
                "                      calculate EXPRESSION (angles in degrees with --degrees) and print it\n"
                "  --autostart on|off  start Quillbox when you log in, or stop doing so\n"
                "  --autostart         print \"on\" or \"off\"\n"
+               "  --desktop-shortcuts on|off\n"
+               "                      on GNOME, add the enabled hot keys to the desktop's own keyboard\n"
+               "                      shortcuts (each runs --hotkey NAME), or remove them again; elsewhere\n"
+               "                      (sway, i3, Hyprland) print the lines for the compositor's configuration\n"
+               "  --desktop-shortcuts print what is registered (GNOME) or the lines to add\n"
                "  --version           print the version\n"
                "  -h, --help          print this help");
 }
@@ -78,6 +83,11 @@ CommandLine ParseCommandLine(int argc, const char *const *argv)
         if (expectArgs(1) && args[1] != QStringLiteral("on") && args[1] != QStringLiteral("off"))
             return usage(QStringLiteral("--autostart takes on or off: ") + args[1]);
         cmd.mode = CommandLine::Autostart;
+        cmd.file = args.value(1);
+    } else if (first == QStringLiteral("--desktop-shortcuts") && (expectArgs(0) || expectArgs(1))) {
+        if (expectArgs(1) && args[1] != QStringLiteral("on") && args[1] != QStringLiteral("off"))
+            return usage(QStringLiteral("--desktop-shortcuts takes on or off: ") + args[1]);
+        cmd.mode = CommandLine::DesktopShortcuts;
         cmd.file = args.value(1);
     } else if (first == QStringLiteral("--print-memo") && expectArgs(1)) {
         cmd.mode = CommandLine::PrintMemo;

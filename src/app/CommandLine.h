@@ -3,10 +3,10 @@
 #include <QString>
 
 struct CommandLine {
-    enum Mode { Resident, Version, Help, PrintMemo, PrintHistory, Quit, HotKey, Autostart, Calc, Usage };
+    enum Mode { Resident, Version, Help, PrintMemo, PrintHistory, Quit, HotKey, Autostart, DesktopShortcuts, Calc, Usage };
     Mode mode = Resident;
     // Card or settings file (Resident), card file (PrintMemo), hot-key name (HotKey),
-    // "on", "off" or empty (Autostart), expression (Calc).
+    // "on", "off" or empty (Autostart, DesktopShortcuts), expression (Calc).
     QString file;
     bool degrees = false; // Calc: angles in degrees
     QString error; // for Usage

@@ -1,5 +1,7 @@
 #include "app/DesktopServices.h"
 
+#include "app/DesktopShortcuts.h"
+#include "platform/GnomeCustomShortcuts.h"
 #include "platform/ProcessStart.h"
 #include "platform/UserStore.h"
 #include "platform/UserStoreQueue.h"
@@ -47,6 +49,11 @@ AppServices DesktopServices::services() const
         s.hotKeyEventTime = [p] { return static_cast<unsigned long>(p->hotKeys.lastEventTime()); };
     }
     s.tray = &p->tray;
+    if (IsGnomeDesktop(qEnvironmentVariable("XDG_CURRENT_DESKTOP"))) {
+        s.openDesktopShortcuts = [](QString *error) -> std::unique_ptr<DesktopShortcutStore> {
+            return GnomeCustomShortcuts::open(error);
+        };
+    }
     s.readClipboard = [p] { return p->clipboard.snapshot(); };
     s.playSound = [p](const QString &file) { p->sound.play(file); };
     return s;

@@ -97,6 +97,7 @@ public:
     void clstray_MouseDown(int Button);
     void MenuExtAPP_Click();
     void MenuSetExtApp_Click();
+    void MenuDesktopShortcuts_Click();
     void MenuAlwaysOnTop_Click();
     void MenuChangePreviewTime_Click();
     void MenuChangeTVProgramTableURL_Click();
@@ -149,6 +150,7 @@ public:
     QAction *MenuClipEnable = nullptr, *MenuClipBeepEnable = nullptr, *MenuClipBeepChangeFile = nullptr;
     QAction *MenuChangeMemoFile = nullptr, *MenuChangeEditor = nullptr, *MenuChangePreviewTime = nullptr;
     QAction *MenuSetExtApp = nullptr, *MenuChangeTVProgramTableURL = nullptr, *MenuDicAutoCopy = nullptr;
+    QAction *MenuDesktopShortcuts = nullptr;
     QAction *MenuDispHelp = nullptr, *MenuVerInfo = nullptr, *MenuExit = nullptr;
     QAction *MenuDicOpenOnly = nullptr, *MenuDicTV = nullptr, *MenuCalc = nullptr;
     QAction *MenuTitle1 = nullptr, *MenuTitle2 = nullptr;

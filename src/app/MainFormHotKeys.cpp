@@ -1,6 +1,7 @@
 #include "app/MainForm.h"
 
 #include "app/ClockText.h"
+#include "app/DesktopShortcuts.h"
 #include "app/SettingsDefaults.h"
 #include "platform/AtomTable.h"
 #include "platform/ClipboardChain.h"
@@ -38,16 +39,8 @@ void MainForm::RegisterHotKeys()
     connect(hotKey_.get(), &clsHotKey::HotKey, this, [this](const QString &key) {
         clsHotKey_HotKey(key, services_.hotKeyEventTime ? services_.hotKeyEventTime() : 0);
     });
-    for (const HotKeyDefault &key : HotKeyDefaults()) {
-        const QString code = iniData.GetiniValue(key.name + QStringLiteral("KeyCode"));
-        const QString mask = iniData.GetiniValue(key.name + QStringLiteral("KeyMask"));
-        if (iniMente::NumberValue(iniData.GetiniValue(key.name)) != 1 || code.isEmpty() || mask.isEmpty())
-            continue;
-        const auto vk = iniMente::NumberValue(code);
-        const auto modifiers = iniMente::NumberValue(mask);
-        if (vk && modifiers && *vk == qint32(*vk) && *modifiers == qint32(*modifiers))
-            hotKey_->mAddHotKey(key.name, qint32(*vk), qint32(*modifiers)); // a refused combination is skipped
-    }
+    for (const HotKeyDefault &key : EnabledHotKeys(iniData))
+        hotKey_->mAddHotKey(key.name, key.keyCode, key.keyMask); // a refused combination is skipped
 }
 
 void MainForm::CreateTrayIcon()

@@ -86,6 +86,9 @@ void MainForm::buildMenu()
                                           QStringLiteral("MenuChangeTVProgramTableURL"));
     option->addSeparator();
     MenuDicAutoCopy = addItem(option, QStringLiteral("辞書呼出時にCtrl+Cを送出(&S)"), QStringLiteral("MenuDicAutoCopy"), true);
+    option->addSeparator();
+    MenuDesktopShortcuts = addItem(option, QStringLiteral("デスクトップのショートカットに登録"),
+                                   QStringLiteral("MenuDesktopShortcuts"));
 
     QMenu *help = addSubmenu(m, QStringLiteral("ヘルプ(&7)"), QStringLiteral("MenuHelp"));
     MenuDispHelp = addItem(help, QStringLiteral("ヘルプ(&H)"), QStringLiteral("MenuDispHelp"));

@@ -1,8 +1,9 @@
 // The option commands of the main window's menu: always on top, preview time, TV address,
 // colours, font, help and the version window, and the start-up registration with the
-// update-notification tool. None of them saves the settings file.
+// update-notification tool, and the hot keys as desktop shortcuts. None of them saves the settings file.
 #include "app/MainForm.h"
 
+#include "app/DesktopShortcuts.h"
 #include "app/MakerInfo.h"
 #include "app/SettingColors.h"
 #include "app/SplashForm.h"
@@ -44,6 +45,40 @@ void MainForm::connectOptionCommands()
         connect(MenuOptionBackColor[i], &QAction::triggered, this, [this, i] { MenuOptionBackColor_Click(i); });
     connect(MenuOptionFont, &QAction::triggered, this, &MainForm::MenuOptionFont_Click);
     connect(MenuVerInfo, &QAction::triggered, this, &MainForm::MenuVerInfo_Click);
+    connect(MenuDesktopShortcuts, &QAction::triggered, this, &MainForm::MenuDesktopShortcuts_Click);
+}
+
+// Where key grabs do not reach (Wayland), the desktop itself runs `--hotkey NAME` for each hot key.
+void MainForm::MenuDesktopShortcuts_Click()
+{
+    const QVector<HotKeyDefault> keys = EnabledHotKeys(iniData);
+    const QString executable = QCoreApplication::applicationFilePath();
+    QMessageBox box(QMessageBox::Information, QCoreApplication::applicationName(), QString(), QMessageBox::Ok, this);
+    box.setTextFormat(Qt::PlainText);
+    box.setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    if (services_.openDesktopShortcuts) {
+        QString error;
+        const std::unique_ptr<DesktopShortcutStore> store = services_.openDesktopShortcuts(&error);
+        const QVector<DesktopShortcut> shortcuts = GnomeShortcuts(keys, executable);
+        if (!store || !store->replace(shortcuts, &error)) {
+            box.setIcon(QMessageBox::Warning);
+            box.setText(QStringLiteral("デスクトップのショートカットに登録できませんでした。\n") + error);
+        } else if (shortcuts.isEmpty()) {
+            box.setText(QStringLiteral("有効なホットキーがないため、登録してあったショートカットを削除しました。"));
+        } else {
+            QStringList lines;
+            for (const DesktopShortcut &s : shortcuts)
+                lines.append(s.binding + QStringLiteral("  ") + s.name);
+            box.setText(QStringLiteral("デスクトップのキーボードショートカットに次のホットキーを登録しました。\n\n")
+                        + lines.join(u'\n'));
+        }
+    } else {
+        const QString desktop = qEnvironmentVariable("XDG_CURRENT_DESKTOP");
+        box.setText(QStringLiteral("次の行を %1 に追加して、設定を読み込み直してください。\n\n")
+                        .arg(CompositorLinesPlace(desktop))
+                    + CompositorLines(keys, executable, desktop).join(u'\n'));
+    }
+    box.exec();
 }
 
 // The menu has already toggled the check mark: it holds the new state.

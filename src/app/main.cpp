@@ -5,6 +5,7 @@
 #include "memo/PrintMemo.h"
 #include "clipboard/PrintHistory.h"
 #include "app/DesktopServices.h"
+#include "app/DesktopShortcuts.h"
 #include "platform/AppIds.h"
 #include "platform/Autostart.h"
 #include "platform/ProgramFolder.h"
@@ -181,6 +182,10 @@ int main(int argc, char **argv)
     case CommandLine::Autostart: {
         QCoreApplication app(argc, argv);
         return autostart(cmd.file);
+    }
+    case CommandLine::DesktopShortcuts: {
+        QCoreApplication app(argc, argv);
+        return DesktopShortcutsCommand(cmd.file, stdout, stderr);
     }
     case CommandLine::PrintMemo: {
         QCoreApplication app(argc, argv);

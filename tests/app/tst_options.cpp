@@ -3,6 +3,7 @@
 #include "app/MainForm.h"
 #include "app/SplashForm.h"
 #include "platform/Cp932.h"
+#include "platform/DesktopShortcutStore.h"
 #include "platform/desktop/QtJapanese.h"
 #include "../util/FakeShell.h"
 
@@ -48,6 +49,22 @@ template <typename T> void answerNext(const std::function<void(T *)> &answer)
 
 const QString Cancel = QStringLiteral("<cancel>");
 
+// A desktop shortcut list that keeps what it was given, or refuses as a read-only one would.
+struct FakeShortcutStore : DesktopShortcutStore {
+    QVector<DesktopShortcut> *kept;
+    bool writable;
+    FakeShortcutStore(QVector<DesktopShortcut> *k, bool w) : kept(k), writable(w) {}
+    QVector<DesktopShortcut> registered() const override { return *kept; }
+    bool replace(const QVector<DesktopShortcut> &shortcuts, QString *error) override
+    {
+        if (!writable)
+            *error = QStringLiteral("read-only");
+        else
+            *kept = shortcuts;
+        return writable;
+    }
+};
+
 QColor baseOf(const QWidget *w) { return w->palette().color(QPalette::Base); }
 
 // The captions of a dialog's buttons and labels.
@@ -70,6 +87,7 @@ class TestOptions : public QObject
     QTemporaryDir dir_;
     FakeShell shell_;
     std::unique_ptr<MainForm> form_;
+    std::function<std::unique_ptr<DesktopShortcutStore>(QString *)> openShortcuts_;
 
     MainForm &start(const QStringList &settings = {})
     {
@@ -83,6 +101,7 @@ class TestOptions : public QObject
         AppPaths paths{dir_.path(), QStringLiteral("Quillbox"), dir_.path()};
         AppServices services;
         services.shell = &shell_;
+        services.openDesktopShortcuts = openShortcuts_;
         form_ = std::make_unique<MainForm>(paths, services);
         form_->Form_Load(QString());
         form_->move(0, 0);
@@ -103,6 +122,7 @@ private Q_SLOTS:
     void init()
     {
         shell_ = FakeShell();
+        openShortcuts_ = nullptr;
         QFile::remove(dir_.filePath(QStringLiteral("Quillbox.html")));
     }
     void cleanup() { form_.reset(); }
@@ -181,10 +201,13 @@ private Q_SLOTS:
                 return;
             }
             d->setTextValue(answer);
-            answerNext<QMessageBox>([&](QMessageBox *box) {
-                shown = box->text();
-                box->accept();
-            });
+            // Only where a box comes: a waiting answer would outlive this test and its locals.
+            if (!message.isEmpty()) {
+                answerNext<QMessageBox>([&](QMessageBox *box) {
+                    shown = box->text();
+                    box->accept();
+                });
+            }
             d->accept();
         });
         f.MenuChangeTVProgramTableURL->trigger();
@@ -385,6 +408,56 @@ private Q_SLOTS:
         f.MenuVerInfo->trigger(); // returns once OK closed it
         QVERIFY(checked);
         QVERIFY(!QApplication::activeModalWidget());
+    }
+
+    // GNOME keeps the shortcuts in its own list; elsewhere the lines for the compositor are shown.
+    void desktopShortcuts_data()
+    {
+        QTest::addColumn<QString>("desktop"); // "" : no shortcut list of the desktop's own
+        QTest::addColumn<bool>("writable");
+        QTest::addColumn<QString>("message"); // %1: the executable
+        QTest::newRow("GNOME") << "GNOME" << true
+                               << "デスクトップのキーボードショートカットに次のホットキーを登録しました。\n\n"
+                                  "<Alt>Delete  Quillbox: 一覧を表示\n<Alt>Scroll_Lock  Quillbox: 外部アプリ呼出\n"
+                                  "<Alt>Page_Down  Quillbox: 現在の日時を表示";
+        QTest::newRow("GNOME read-only") << "GNOME" << false << "デスクトップのショートカットに登録できませんでした。\nread-only";
+        QTest::newRow("sway") << "" << true
+                              << "次の行を ~/.config/sway/config or ~/.config/i3/config に追加して、設定を読み込み直してください。\n\n"
+                                 "bindsym Mod1+Delete exec '%1' --hotkey PopUp\n"
+                                 "bindsym Mod1+Scroll_Lock exec '%1' --hotkey PopUpExtApp\n"
+                                 "bindsym Mod1+Page_Down exec '%1' --hotkey PopUpClock";
+    }
+    void desktopShortcuts()
+    {
+        QFETCH(QString, desktop);
+        QFETCH(bool, writable);
+        QFETCH(QString, message);
+        QVector<DesktopShortcut> kept{{QStringLiteral("PopUpTV"), QStringLiteral("old"), QStringLiteral("old"),
+                                       QStringLiteral("F1")}};
+        if (!desktop.isEmpty()) {
+            openShortcuts_ = [&kept, writable](QString *) -> std::unique_ptr<DesktopShortcutStore> {
+                return std::make_unique<FakeShortcutStore>(&kept, writable);
+            };
+        }
+        // Three hot keys left on.
+        QStringList settings;
+        for (const char *off : {"PopUpMenu", "PopUpHistory", "PopUpWebSearch", "PopUpDic", "PopUpTV", "PopUpCalc"})
+            settings.append(QString::fromLatin1(off) + QStringLiteral(" = 0"));
+        qputenv("XDG_CURRENT_DESKTOP", desktop.isEmpty() ? "sway" : desktop.toLatin1());
+        MainForm &f = start(settings);
+        const QString exe = QCoreApplication::applicationFilePath();
+        QString shown;
+        answerNext<QMessageBox>([&](QMessageBox *box) {
+            shown = box->text();
+            box->accept();
+        });
+        f.MenuDesktopShortcuts->trigger();
+        QCOMPARE(shown, message.contains(QStringLiteral("%1")) ? message.arg(exe) : message);
+        QCOMPARE(kept.size(), desktop.isEmpty() || !writable ? 1 : 3);
+        if (kept.size() == 3)
+            QCOMPARE(kept.first(), (DesktopShortcut{QStringLiteral("PopUp"), QStringLiteral("Quillbox: 一覧を表示"),
+                                                    u'\'' + exe + QStringLiteral("' --hotkey PopUp"),
+                                                    QStringLiteral("<Alt>Delete")}));
     }
 };
 
