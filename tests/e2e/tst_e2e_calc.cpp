@@ -51,7 +51,12 @@ private Q_SLOTS:
 
         // A 40,000-character sum from the clipboard is calculated whole, not cut at the box's
         // default 32,767 characters (which would give 16384).
-        QVERIFY(setClipboardText(QStringList(20000, QStringLiteral("1")).join(u'+')));
+        const QString ones = QStringList(20000, QStringLiteral("1")).join(u'+');
+        QVERIFY(setClipboardText(ones));
+        // Pressed before Quillbox has read the change, the hot key would still find "6001".
+        QString history;
+        QTRY_VERIFY_WITH_TIMEOUT(box.quillbox({QStringLiteral("--print-history")}, &history) == 0 && history.contains(ones),
+                                 10000);
         key(QStringLiteral("alt+Home"));
         QTRY_VERIFY_WITH_TIMEOUT(!(bars = visibleWindows(QStringLiteral("^電卓$"))).isEmpty(), 5000);
         QTRY_COMPARE_WITH_TIMEOUT(xdo({QStringLiteral("getwindowfocus")}), bars.first(), 5000);
