@@ -42,6 +42,8 @@ struct AppServices {
 
     // The clipboard of the change being handled, read at most once per change.
     std::function<ClipboardSnapshot()> readClipboard;
+    // The clipboard as it is now, for a command the user starts; unset: readClipboard.
+    std::function<ClipboardSnapshot()> readClipboardNow;
     // Starts the click sound and returns at once.
     std::function<void(const QString &soundFile)> playSound;
 };

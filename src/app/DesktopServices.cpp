@@ -55,6 +55,7 @@ AppServices DesktopServices::services() const
         };
     }
     s.readClipboard = [p] { return p->clipboard.snapshot(); };
+    s.readClipboardNow = [p] { return p->clipboard.currentSnapshot(); };
     s.playSound = [p](const QString &file) { p->sound.play(file); };
     return s;
 }

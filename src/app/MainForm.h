@@ -249,6 +249,7 @@ private:
     void connectLookupCommands();
     LookupSettings lookupSettings();
     QString clipboardKeyword() const;
+    ClipboardSnapshot clipboardNow() const;
     void copySelectionFirst(); // when "MenuDicAutoCopy" is checked
     void bringForward(QWidget *window, unsigned long timestamp);
     DicPlugin *dicPlugin(); // loaded on first use; nullptr after telling the user why not

@@ -144,7 +144,7 @@ void MainForm::MenuCalc_Click(unsigned long timestamp)
         services_.rememberFocus();
     if (isVisible())
         hideUnlessUnreachable();
-    calc_->setExpressionFromClipboard(services_.readClipboard ? services_.readClipboard() : ClipboardSnapshot());
+    calc_->setExpressionFromClipboard(clipboardNow());
     calc_->show();
     calc_->raise();
     if (services_.activateWindow)

@@ -34,7 +34,14 @@ LookupSettings MainForm::lookupSettings()
 QString MainForm::clipboardKeyword() const
 {
     // A secret (a copied password) reads as empty and is never sent anywhere.
-    return services_.readClipboard ? services_.readClipboard().text : QString();
+    return clipboardNow().text;
+}
+
+ClipboardSnapshot MainForm::clipboardNow() const
+{
+    if (services_.readClipboardNow)
+        return services_.readClipboardNow();
+    return services_.readClipboard ? services_.readClipboard() : ClipboardSnapshot();
 }
 
 void MainForm::bringForward(QWidget *window, unsigned long timestamp)

@@ -1,12 +1,14 @@
 // Another program that owns the clipboard with a text and, unless told otherwise, the hint
 // that password managers put beside a secret. It prints "owner" once it holds the clipboard
 // and stays its owner until its standard input closes or reads "quit". With --hang it never
-// answers a request for the clipboard's contents: a hung owner.
-//   secret_owner TEXT [--hint VALUE | --no-hint] [--hang]
+// answers a request for the clipboard's contents: a hung owner. With --slow MS it answers only
+// after MS milliseconds.
+//   secret_owner TEXT [--hint VALUE | --no-hint] [--hang | --slow MS]
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QMimeData>
 #include <QSocketNotifier>
+#include <QThread>
 
 #include <cstdio>
 #include <unistd.h>
@@ -22,9 +24,12 @@ int main(int argc, char **argv)
     QByteArray hint = "secret";
     bool withHint = true;
     bool hang = false;
+    int slowMs = 0;
     for (int i = 1; i < args.size(); ++i) {
         if (args[i] == QLatin1String("--hang"))
             hang = true;
+        else if (args[i] == QLatin1String("--slow") && i + 1 < args.size())
+            slowMs = args[++i].toInt();
         else if (args[i] == QLatin1String("--no-hint"))
             withHint = false;
         else if (args[i] == QLatin1String("--hint") && i + 1 < args.size())
@@ -51,6 +56,7 @@ int main(int argc, char **argv)
         return 0;
     }
 
+    QThread::msleep(slowMs); // requests for the contents wait in the queue meanwhile
     QSocketNotifier input(STDIN_FILENO, QSocketNotifier::Read);
     QObject::connect(&input, &QSocketNotifier::activated, &app, [&] {
         char buffer[256];

@@ -5,10 +5,13 @@
 #include "platform/desktop/X11ClipboardReader.h"
 
 #include <QClipboard>
+#include <QDeadlineTimer>
 #include <QGuiApplication>
 #include <QMimeData>
 
 #include <xcb/xcb.h>
+
+#include <cstdlib>
 
 const char ClipboardWatcher::PasswordHintFormat[] = "x-kde-passwordManagerHint";
 
@@ -24,8 +27,21 @@ ClipboardWatcher::ClipboardWatcher(ProcessClipboardChain &chain, QObject *parent
     if (xcb_connection_t *own = x11 ? x11->connection() : nullptr) {
         // Windows of Qt's connection are ours: our own changes are read below, at once.
         const xcb_setup_t *setup = xcb_get_setup(own);
-        reader_ = std::make_unique<X11ClipboardReader>(setup->resource_id_base, setup->resource_id_mask,
-                                                       [this](ClipboardSnapshot snapshot) {
+        connection_ = own;
+        ownBase_ = setup->resource_id_base;
+        ownMask_ = setup->resource_id_mask;
+        const char name[] = "CLIPBOARD";
+        if (xcb_intern_atom_reply_t *atom = xcb_intern_atom_reply(own, xcb_intern_atom(own, 0, sizeof name - 1, name), nullptr)) {
+            clipboardAtom_ = atom->atom;
+            free(atom);
+        }
+        reader_ = std::make_unique<X11ClipboardReader>(ownBase_, ownMask_, [this](ClipboardSnapshot snapshot, quint32 owner) {
+            {
+                QMutexLocker lock(&latestMutex_);
+                latest_ = snapshot;
+                latestOwner_ = owner;
+            }
+            latestRead_.wakeAll();
             QMetaObject::invokeMethod(
                 this, [this, s = std::move(snapshot)]() mutable { onRead(std::move(s)); }, Qt::QueuedConnection);
         });
@@ -51,6 +67,10 @@ void ClipboardWatcher::onRead(ClipboardSnapshot snapshot)
     // The viewers have taken what they keep; a large text is not held until the next change.
     if (large) {
         snapshot_ = ClipboardSnapshot();
+        {
+            QMutexLocker lock(&latestMutex_);
+            latest_ = ClipboardSnapshot();
+        }
         ReleaseFreeMemory();
     }
 }
@@ -69,6 +89,33 @@ ClipboardSnapshot ClipboardWatcher::snapshot()
         haveSnapshot_ = true;
     }
     return snapshot_;
+}
+
+quint32 ClipboardWatcher::clipboardOwner() const
+{
+    auto *c = static_cast<xcb_connection_t *>(connection_);
+    if (!c || !clipboardAtom_)
+        return XCB_NONE;
+    xcb_get_selection_owner_reply_t *reply = xcb_get_selection_owner_reply(c, xcb_get_selection_owner(c, clipboardAtom_), nullptr);
+    const quint32 owner = reply ? reply->owner : XCB_NONE;
+    free(reply);
+    return owner;
+}
+
+ClipboardSnapshot ClipboardWatcher::currentSnapshot()
+{
+    if (reader_) {
+        const quint32 owner = clipboardOwner();
+        if (owner != XCB_NONE && (owner & ~ownMask_) != ownBase_) {
+            QMutexLocker lock(&latestMutex_);
+            QDeadlineTimer deadline(X11ClipboardReader::RequestTimeoutMs + 250);
+            while (latestOwner_ != owner && latestRead_.wait(&latestMutex_, deadline)) {
+            }
+            if (latestOwner_ == owner)
+                return latest_;
+        }
+    }
+    return snapshot();
 }
 
 ClipboardSnapshot ClipboardWatcher::ReadClipboard()

@@ -3,7 +3,9 @@
 // and the one place where text crosses the clipboard boundary.
 #include "platform/ClipboardChain.h"
 
+#include <QMutex>
 #include <QObject>
+#include <QWaitCondition>
 
 #include <memory>
 
@@ -20,6 +22,10 @@ public:
     // of our own before the chain hears of them, so a hung owner never blocks the caller; our
     // own changes are read here, from our own data.
     ClipboardSnapshot snapshot();
+    // The clipboard as it is now, for a command the user starts (a hot key right after a copy in
+    // another program): when another program took the clipboard after the last read, waits for
+    // the reader's read of it, at most a little longer than the reader waits for an owner.
+    ClipboardSnapshot currentSnapshot();
 
     // Puts text on the clipboard with LF line breaks. The change notification for it arrives
     // before this returns.
@@ -32,9 +38,20 @@ public:
 private:
     void onChanged();
     void onRead(ClipboardSnapshot snapshot);
+    quint32 clipboardOwner() const;
 
     ProcessClipboardChain &chain_;
     ClipboardSnapshot snapshot_;
     bool haveSnapshot_ = false;
     std::unique_ptr<X11ClipboardReader> reader_;
+    // Qt's connection, and the range of window ids that are our own.
+    void *connection_ = nullptr;
+    quint32 clipboardAtom_ = 0;
+    quint32 ownBase_ = 0;
+    quint32 ownMask_ = 0;
+    // The reader's latest read and its owner, written on the reader's thread.
+    QMutex latestMutex_;
+    QWaitCondition latestRead_;
+    ClipboardSnapshot latest_;
+    quint32 latestOwner_ = 0;
 };

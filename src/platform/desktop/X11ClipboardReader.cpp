@@ -260,7 +260,7 @@ void X11ClipboardReader::Impl::run()
             continue;
         ClipboardSnapshot snapshot = read(change);
         if (!stop)
-            deliver(std::move(snapshot));
+            deliver(std::move(snapshot), change.owner);
     }
 }
 

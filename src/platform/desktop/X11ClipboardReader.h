@@ -13,8 +13,8 @@ class X11ClipboardReader
 {
 public:
     static constexpr int RequestTimeoutMs = 1000;
-    // Called on the reading thread, once per change read, in order.
-    using Delivery = std::function<void(ClipboardSnapshot)>;
+    // Called on the reading thread, once per change read, in order, with the owner's window.
+    using Delivery = std::function<void(ClipboardSnapshot, quint32 owner)>;
 
     // Changes whose owner window lies in the resource range base/mask (our own connection's)
     // are skipped: those are read where they are made.
