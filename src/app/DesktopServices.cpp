@@ -8,8 +8,8 @@
 #include "platform/desktop/ClickSound.h"
 #include "platform/desktop/ClipboardWatcher.h"
 #include "platform/desktop/DesktopShell.h"
-#include "platform/desktop/SyntheticInput.h"
-#include "platform/desktop/X11HotKeyService.h"
+#include "platform/x11/X11SyntheticInput.h"
+#include "platform/x11/X11HotKeyService.h"
 #include "platform/desktop/clsMouse.h"
 #include "winmsg/QtTrayIconService.h"
 

@@ -1,7 +1,7 @@
 #include "keycode/HotKeyField.h"
 
 #include "keycode/KeyTranslation.h"
-#include "platform/desktop/X11Keyboard.h"
+#include "platform/x11/X11Keyboard.h"
 
 #include <QKeyEvent>
 #include <QPainter>

@@ -3,7 +3,7 @@
 #include "platform/AppIds.h"
 #include "platform/desktop/ProgramIcon.h"
 #include "platform/desktop/QtJapanese.h"
-#include "platform/desktop/X11Display.h"
+#include "platform/x11/X11Display.h"
 
 #include <QApplication>
 #include <cstdio>

@@ -1,4 +1,4 @@
-#include "platform/desktop/SyntheticInput.h"
+#include "platform/x11/X11SyntheticInput.h"
 #include "platform/desktop/clsMouse.h"
 
 #include <QtTest>

@@ -1,5 +1,5 @@
 // Pasting into the window the user came from, on a real X server with a window manager.
-#include "platform/desktop/SyntheticInput.h"
+#include "platform/x11/X11SyntheticInput.h"
 #include "platform/desktop/clsMouse.h"
 
 #include <QApplication>

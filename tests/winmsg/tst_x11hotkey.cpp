@@ -1,6 +1,6 @@
 // Hot keys on a real X server: grabs through Qt's connection, presses by xdotool.
 #include "platform/AtomTable.h"
-#include "platform/desktop/X11HotKeyService.h"
+#include "platform/x11/X11HotKeyService.h"
 #include "winmsg/clsHotKey.h"
 
 #include <QGuiApplication>

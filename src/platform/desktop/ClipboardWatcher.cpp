@@ -2,7 +2,7 @@
 
 #include "platform/HeapTuning.h"
 #include "platform/LineBreaks.h"
-#include "platform/desktop/X11ClipboardReader.h"
+#include "platform/x11/X11ClipboardReader.h"
 
 #include <QClipboard>
 #include <QDeadlineTimer>

@@ -1,11 +1,6 @@
 #pragma once
 // Synthetic keyboard and mouse input, and the focus bookkeeping a paste needs.
-#include "platform/PasteKeys.h"
-
 #include <QStringList>
-#include <functional>
-
-class QWidget;
 
 class SyntheticInput
 {
@@ -30,44 +25,6 @@ public:
     virtual void moveBy(int dx, int dy) = 0;
 };
 
-// XTest on Qt's own X connection; does nothing without an X display.
-class X11SyntheticInput : public SyntheticInput
-{
-public:
-    X11SyntheticInput();
-    bool isAvailable() const;
-    void rememberFocus() override;
-    bool paste() override;
-    bool copyFromFocused() override;
-    void mouseButton(int button, bool press) override;
-    void moveBy(int dx, int dy) override;
-
-    unsigned long rememberedWindow() const { return m_focus; }
-    // Where the terminal classes and keys come from, asked at each paste; the defaults without it.
-    void setPasteRule(std::function<PasteRule()> rule) { m_rule = std::move(rule); }
-    // The window that has the keyboard focus now (0 for none).
-    static unsigned long focusedWindow();
-    // WM_CLASS (instance and class) of the window, of its nearest ancestor that has one, or
-    // else of the first client window below it (a frame of the window manager); empty if none.
-    static QStringList windowClass(unsigned long window);
-
-private:
-    bool focusIsBack() const;
-    // True when the remembered window got the focus back in time.
-    bool waitForFocus();
-    void releaseHeldModifiers();
-    // Presses the keys in order and releases them in reverse, after releasing held modifiers.
-    void sendChord(const QList<unsigned char> &keycodes);
-
-    unsigned long m_focus = 0;  // the focus window when our window was shown
-    unsigned long m_active = 0; // its top-level, as the window manager named it
-    // Usually the focus is back within a few ms; a busy machine or window manager needs longer,
-    // and keys sent before it is back are lost.
-    int m_focusTimeoutMs = 1000;
-    int m_settleMs = 100;
-    std::function<PasteRule()> m_rule;
-};
-
 // Records calls instead of sending them, for tests of the code above this layer.
 class RecordingSyntheticInput : public SyntheticInput
 {
@@ -84,16 +41,3 @@ public:
     QStringList calls;
     bool pasteResult = true;
 };
-
-// The process's X11 input.
-X11SyntheticInput &defaultSyntheticInput();
-
-// Brings one of our windows forward with the time of the key event that asked for it,
-// so that the window manager's focus-stealing prevention lets it through.
-void activateWindow(QWidget *window, unsigned long timestamp);
-
-namespace x11input {
-// map[i] is the logical button of physical button i + 1 (XGetPointerMapping); returns the
-// physical button that gives the logical one, or the logical number when none does.
-int physicalButton(int logical, const unsigned char *map, int count);
-} // namespace x11input

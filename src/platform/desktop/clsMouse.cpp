@@ -1,5 +1,5 @@
 #include "platform/desktop/clsMouse.h"
-#include "platform/desktop/SyntheticInput.h"
+#include "platform/x11/X11SyntheticInput.h"
 
 namespace {
 constexpr int kTwipsPerPixel = 15;

@@ -1,4 +1,4 @@
-#include "platform/desktop/X11ClipboardReader.h"
+#include "platform/x11/X11ClipboardReader.h"
 
 #include "platform/LineBreaks.h"
 

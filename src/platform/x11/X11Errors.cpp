@@ -1,4 +1,4 @@
-#include "platform/desktop/X11Errors.h"
+#include "platform/x11/X11Errors.h"
 
 #include <X11/Xlib.h>
 

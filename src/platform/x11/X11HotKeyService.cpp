@@ -1,6 +1,6 @@
-#include "platform/desktop/X11HotKeyService.h"
+#include "platform/x11/X11HotKeyService.h"
 
-#include "platform/desktop/X11Errors.h"
+#include "platform/x11/X11Errors.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>

@@ -1,4 +1,4 @@
-#include "platform/desktop/X11Display.h"
+#include "platform/x11/X11Display.h"
 
 #include <cstdio>
 

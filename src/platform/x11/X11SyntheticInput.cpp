@@ -1,5 +1,5 @@
-#include "platform/desktop/SyntheticInput.h"
-#include "platform/desktop/X11Errors.h"
+#include "platform/x11/X11SyntheticInput.h"
+#include "platform/x11/X11Errors.h"
 
 #include <QClipboard>
 #include <QElapsedTimer>

@@ -1,4 +1,4 @@
-#include "platform/desktop/X11Keyboard.h"
+#include "platform/x11/X11Keyboard.h"
 
 #include <QGuiApplication>
 
