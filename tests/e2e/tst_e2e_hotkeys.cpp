@@ -65,6 +65,9 @@ bool grabFree(const QString &keysym, unsigned xmods)
 // X modifier bits as the server numbers them.
 constexpr unsigned XLock = 2, XMod1 = 8, XMod2 = 16;
 
+// Waits for a window to come or go allow 15 s: on a loaded two-core machine 5 s was seen to run
+// out; a passing run never waits that long.
+
 } // namespace
 
 class TestE2EHotKeys : public QObject
@@ -80,7 +83,7 @@ class TestE2EHotKeys : public QObject
         QProcess *p = box_->start();
         window_ = box_->waitForWindow();
         // Settled once the tray host has taken the icon in: docking closes an open pop-up menu.
-        for (int i = 0; i < 50 && !window_.isEmpty() && trayIconWindow().isEmpty(); ++i)
+        for (int i = 0; i < 150 && !window_.isEmpty() && trayIconWindow().isEmpty(); ++i)
             QTest::qWait(100);
         return p;
     }
@@ -102,7 +105,7 @@ class TestE2EHotKeys : public QObject
     {
         activate(window_);
         key(QStringLiteral("ctrl+w"));
-        for (int i = 0; i < 50 && windowVisible(); ++i)
+        for (int i = 0; i < 150 && windowVisible(); ++i)
             QTest::qWait(100);
         return !windowVisible();
     }
@@ -193,8 +196,8 @@ private Q_SLOTS:
         QCOMPARE(lockOn(QStringLiteral("Caps Lock")), capsLock);
 
         key(QStringLiteral("alt+Delete"));
-        QTRY_VERIFY_WITH_TIMEOUT(windowVisible(), 5000);
-        QTRY_VERIFY_WITH_TIMEOUT(windowFocused(), 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(windowVisible(), 15000);
+        QTRY_VERIFY_WITH_TIMEOUT(windowFocused(), 15000);
         // D is a group only when the group list has the focus; the item list has two lines.
         setLock(QStringLiteral("Caps Lock"), QStringLiteral("Caps_Lock"), false);
         keys({QStringLiteral("d"), QStringLiteral("a")});
@@ -215,10 +218,10 @@ private Q_SLOTS:
         QTRY_COMPARE(xdo({QStringLiteral("getwindowfocus")}), target.window());
 
         key(QStringLiteral("alt+Delete"));
-        QTRY_VERIFY_WITH_TIMEOUT(windowVisible() && windowFocused(), 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(windowVisible() && windowFocused(), 15000);
         keys({QStringLiteral("c"), QStringLiteral("b")});
-        QTRY_VERIFY_WITH_TIMEOUT(!windowVisible(), 5000);
-        QTRY_COMPARE_WITH_TIMEOUT(target.pasted(), QStringLiteral("good night"), 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(!windowVisible(), 15000);
+        QTRY_COMPARE_WITH_TIMEOUT(target.pasted(), QStringLiteral("good night"), 15000);
         QTRY_COMPARE(xdo({QStringLiteral("getwindowfocus")}), target.window());
         target.stop();
         box_->quitAndWait(p);
@@ -231,7 +234,7 @@ private Q_SLOTS:
         QVERIFY(hideWindow());
 
         key(QStringLiteral("alt+End"));
-        for (int i = 0; i < 50 && !windowVisible(); ++i)
+        for (int i = 0; i < 150 && !windowVisible(); ++i)
             QTest::qWait(100);
         QVERIFY2(windowVisible(), qPrintable(ourWindows()));
         // The window stays up while the menu is open.
@@ -243,7 +246,7 @@ private Q_SLOTS:
         QCOMPARE(p->state(), QProcess::Running);
         QVERIFY(windowVisible());
         key(QStringLiteral("Escape"));
-        QTRY_VERIFY_WITH_TIMEOUT(!windowVisible(), 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(!windowVisible(), 15000);
         QTest::qWait(500);
         QCOMPARE(p->state(), QProcess::Running);
 
@@ -293,7 +296,7 @@ private Q_SLOTS:
 
         key(QStringLiteral("alt+Next"));
         QSet<QString> boxes;
-        for (int i = 0; i < 50 && boxes.isEmpty(); ++i) {
+        for (int i = 0; i < 150 && boxes.isEmpty(); ++i) {
             QTest::qWait(100);
             boxes = visibleWindowsNamed(QStringLiteral("^Quillbox$")) - before;
         }
@@ -313,7 +316,7 @@ private Q_SLOTS:
         const QString box = *boxes.begin();
         activate(box);
         key(QStringLiteral("Return"));
-        QTRY_VERIFY_WITH_TIMEOUT((visibleWindowsNamed(QStringLiteral("^Quillbox$")) - before).isEmpty(), 5000);
+        QTRY_VERIFY_WITH_TIMEOUT((visibleWindowsNamed(QStringLiteral("^Quillbox$")) - before).isEmpty(), 15000);
         // Closing the last visible window must not end a resident program.
         QTest::qWait(1000);
         QCOMPARE(p->state(), QProcess::Running);
@@ -323,7 +326,7 @@ private Q_SLOTS:
         if (windowStays)
             QVERIFY(hideWindow());
         key(QStringLiteral("alt+Delete"));
-        QTRY_VERIFY_WITH_TIMEOUT(windowVisible(), 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(windowVisible(), 15000);
         box_->quitAndWait(p);
     }
 
@@ -339,7 +342,7 @@ private Q_SLOTS:
         QCOMPARE(box_->quillbox(clockCommand), 0);
         QVERIFY2(clock.elapsed() < 2000, qPrintable(QString::number(clock.elapsed())));
         QSet<QString> boxes;
-        for (int i = 0; i < 50 && boxes.isEmpty(); ++i) {
+        for (int i = 0; i < 150 && boxes.isEmpty(); ++i) {
             QTest::qWait(100);
             boxes = visibleWindowsNamed(QStringLiteral("^Quillbox$")) - before;
         }
@@ -355,7 +358,7 @@ private Q_SLOTS:
 
         activate(*boxes.begin());
         key(QStringLiteral("Return"));
-        QTRY_VERIFY_WITH_TIMEOUT((visibleWindowsNamed(QStringLiteral("^Quillbox$")) - before).isEmpty(), 5000);
+        QTRY_VERIFY_WITH_TIMEOUT((visibleWindowsNamed(QStringLiteral("^Quillbox$")) - before).isEmpty(), 15000);
         QTest::qWait(1000);
         QCOMPARE(p->state(), QProcess::Running);
         box_->quitAndWait(p);
@@ -380,7 +383,7 @@ private Q_SLOTS:
 
         // The other hot keys are registered: Alt+Insert brings the window up.
         key(QStringLiteral("alt+Insert"));
-        QTRY_VERIFY_WITH_TIMEOUT(windowVisible(), 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(windowVisible(), 15000);
         QVERIFY(hideWindow());
 
         holder.release();
@@ -405,7 +408,7 @@ private Q_SLOTS:
         QProcess *p = startQuillbox();
         QVERIFY(!window_.isEmpty());
         QString icon;
-        for (int i = 0; i < 50 && icon.isEmpty(); ++i) {
+        for (int i = 0; i < 150 && icon.isEmpty(); ++i) {
             icon = trayIconWindow();
             if (icon.isEmpty())
                 QTest::qWait(100);
@@ -414,8 +417,8 @@ private Q_SLOTS:
         QVERIFY(hideWindow());
 
         clickTrayIcon(icon, QStringLiteral("1"));
-        QTRY_VERIFY_WITH_TIMEOUT(windowVisible(), 5000);
-        QTRY_VERIFY_WITH_TIMEOUT(windowFocused(), 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(windowVisible(), 15000);
+        QTRY_VERIFY_WITH_TIMEOUT(windowFocused(), 15000);
         // The focus is on the group list: C and A copy the card file's first item.
         keys({QStringLiteral("c"), QStringLiteral("a")});
         QTRY_COMPARE(clipboardText(), QStringLiteral("おはようございます"));
@@ -450,7 +453,7 @@ private Q_SLOTS:
             QCOMPARE(box_->quillbox({QStringLiteral("--hotkey"), QStringLiteral("PopUpHistory")}), 0);
         else
             key(QStringLiteral("alt+Insert"));
-        QTRY_VERIFY_WITH_TIMEOUT(windowVisible() && windowFocused(), 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(windowVisible() && windowFocused(), 15000);
         // The item list of the history has the focus: B is its second line.
         key(QStringLiteral("b"));
         QTRY_COMPARE(clipboardText(), QStringLiteral("older entry"));
