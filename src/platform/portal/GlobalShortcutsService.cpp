@@ -42,6 +42,8 @@ GlobalShortcutsService::GlobalShortcutsService(const QDBusConnection &bus, AtomT
                                                HotKeyService *fallback, QObject *parent)
     : QObject(parent), bus_(bus), atoms_(atoms), describe_(std::move(describe)), fallback_(fallback)
 {
+    // Known by name before the first connection to a slot that takes it, or QtDBus cannot match the slot.
+    qRegisterMetaType<QDBusObjectPath>();
     qDBusRegisterMetaType<PortalShortcut>();
     qDBusRegisterMetaType<PortalShortcuts>();
     bus_.connect(QString::fromLatin1(portal::Service), QString::fromLatin1(portal::ObjectPath),
