@@ -112,12 +112,6 @@ QStringList GlobalShortcutsService::boundNames() const
     return names;
 }
 
-void GlobalShortcutsService::setState(State state)
-{
-    state_ = state;
-    Q_EMIT stateChanged(state);
-}
-
 void GlobalShortcutsService::fallBack(Registration &r)
 {
     r.bound = false;
@@ -130,7 +124,7 @@ void GlobalShortcutsService::bind()
     bindQueued_ = false;
     if (registrations_.isEmpty())
         return;
-    setState(State::Binding);
+    state_ = State::Binding;
     portal::Session::create(bus_, QString::fromLatin1(Interface), {}, this, [this](portal::Session *session, uint) {
         if (!session) {
             bound(portal::Failed, {});
@@ -170,7 +164,7 @@ void GlobalShortcutsService::bound(uint response, const QVariantMap &results)
         if (!r.bound)
             fallBack(r);
     }
-    setState(ids.isEmpty() ? State::FellBack : State::Bound);
+    state_ = ids.isEmpty() ? State::FellBack : State::Bound;
 }
 
 void GlobalShortcutsService::onActivated(const QDBusObjectPath &session, const QString &id, qulonglong,

@@ -40,9 +40,6 @@ public:
     // The names the portal bound.
     QStringList boundNames() const;
 
-Q_SIGNALS:
-    void stateChanged(GlobalShortcutsService::State state);
-
 private Q_SLOTS:
     void onActivated(const QDBusObjectPath &session, const QString &id, qulonglong timestamp,
                      const QVariantMap &options);
@@ -60,7 +57,6 @@ private:
     void bind();
     void bound(uint response, const QVariantMap &results);
     void fallBack(Registration &r);
-    void setState(State state);
 
     QDBusConnection bus_;
     AtomTable &atoms_;
