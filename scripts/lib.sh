@@ -7,7 +7,7 @@ build_packages="cmake g++ make ccache pkg-config qt6-base-dev qt6-multimedia-dev
 # Every program a test starts comes from one of these: xset from x11-xserver-utils, xwininfo from x11-utils,
 # setxkbmap from x11-xkb-utils, import from imagemagick-6.q16, gsettings from libglib2.0-bin (GNOME's shortcut schemas from
 # gnome-settings-daemon-common); the package check runs lintian, dpkg-deb (dpkg), file, man (man-db) and the validators.
-test_packages="xvfb xauth openbox trayer xdotool xclip x11-utils x11-xserver-utils imagemagick imagemagick-6.q16 xterm x11-xkb-utils lintian dpkg dpkg-dev file desktop-file-utils appstream man-db libglib2.0-bin gnome-settings-daemon-common"
+test_packages="xvfb dbus-daemon xauth openbox trayer xdotool xclip x11-utils x11-xserver-utils imagemagick imagemagick-6.q16 xterm x11-xkb-utils lintian dpkg dpkg-dev file desktop-file-utils appstream man-db libglib2.0-bin gnome-settings-daemon-common"
 
 ensure_packages() {
   local missing=() p

@@ -45,6 +45,8 @@ QString UsageText()
                "                      shortcuts (each runs --hotkey NAME), or remove them again; elsewhere\n"
                "                      (sway, i3, Hyprland) print the lines for the compositor's configuration\n"
                "  --desktop-shortcuts print what is registered (GNOME) or the lines to add\n"
+               "                      (not needed where the desktop offers the GlobalShortcuts portal,\n"
+               "                      KDE Plasma 5.27+, GNOME 48+: Quillbox binds its hot keys there itself)\n"
                "  --version           print the version\n"
                "  -h, --help          print this help");
 }

@@ -7,9 +7,9 @@
 #include "platform/UserStoreQueue.h"
 #include "platform/desktop/ClickSound.h"
 #include "platform/desktop/ClipboardWatcher.h"
+#include "platform/desktop/DesktopHotKeys.h"
 #include "platform/desktop/DesktopShell.h"
 #include "platform/x11/X11SyntheticInput.h"
-#include "platform/x11/X11HotKeyService.h"
 #include "platform/desktop/clsMouse.h"
 #include "winmsg/QtTrayIconService.h"
 
@@ -19,7 +19,7 @@ struct DesktopServices::Parts {
     QueuedUserStore store{disk}; // commits off the user-interface thread
     ClipboardWatcher clipboard;
     ClickSound sound;
-    X11HotKeyService hotKeys;
+    DesktopHotKeys hotKeys{&HotKeyDescription};
     QtTrayIconService tray;
 };
 
@@ -44,10 +44,9 @@ AppServices DesktopServices::services() const
     s.startProgram = &StartProgram;
     s.shell = &p->shell;
     s.userStore = &p->store;
-    if (p->hotKeys.isAvailable()) {
-        s.hotKeys = &p->hotKeys;
-        s.hotKeyEventTime = [p] { return static_cast<unsigned long>(p->hotKeys.lastEventTime()); };
-    }
+    s.hotKeys = p->hotKeys.service();
+    if (s.hotKeys)
+        s.hotKeyEventTime = [p] { return p->hotKeys.lastEventTime(); };
     s.tray = &p->tray;
     if (IsGnomeDesktop(qEnvironmentVariable("XDG_CURRENT_DESKTOP"))) {
         s.openDesktopShortcuts = [](QString *error) -> std::unique_ptr<DesktopShortcutStore> {

@@ -12,15 +12,16 @@ namespace {
 // In the order Ctrl, Alt, Shift, Windows key, the order desktops print them in.
 struct Modifier {
     int bit;
+    const char *portal;
     const char *gnome;
     const char *sway;
     const char *hyprland;
 };
 constexpr Modifier kModifiers[] = {
-    {2, "<Control>", "Ctrl", "CTRL"},
-    {1, "<Alt>", "Mod1", "ALT"},
-    {4, "<Shift>", "Shift", "SHIFT"},
-    {8, "<Super>", "Mod4", "SUPER"},
+    {2, "CTRL", "<Control>", "Ctrl", "CTRL"},
+    {1, "ALT", "<Alt>", "Mod1", "ALT"},
+    {4, "SHIFT", "<Shift>", "Shift", "SHIFT"},
+    {8, "LOGO", "<Super>", "Mod4", "SUPER"},
 };
 
 template <typename Pick>
@@ -52,6 +53,12 @@ QString KeyName(int keyCode)
         return QStringLiteral("Page_Down");
     const char *name = XKeysymToString(sym);
     return name ? QString::fromLatin1(name) : QString();
+}
+
+QString PortalTrigger(int keyCode, int keyMask)
+{
+    return join(keyCode, keyMask, [](const Modifier &m) { return m.portal; }, QStringLiteral("+"),
+                QStringLiteral("+"));
 }
 
 QString GnomeAccelerator(int keyCode, int keyMask)

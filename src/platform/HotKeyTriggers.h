@@ -7,6 +7,8 @@ namespace hotkeytriggers {
 
 // The keysym's name: "Delete", "Page_Up", "a", "F5".
 QString KeyName(int keyCode);
+// The GlobalShortcuts portal's preferred trigger: "CTRL+ALT+Delete".
+QString PortalTrigger(int keyCode, int keyMask);
 // A GNOME accelerator: "<Control><Alt>Delete".
 QString GnomeAccelerator(int keyCode, int keyMask);
 // A sway or i3 key combination for bindsym: "Ctrl+Mod1+Delete".
