@@ -1,6 +1,7 @@
 // The desktop clipboard feeding the viewer chain (needs an X server and xclip).
 #include "platform/ClipboardChain.h"
 #include "platform/desktop/ClipboardWatcher.h"
+#include "platform/x11/X11ClipboardClaim.h"
 
 #include <QtTest>
 #include <QClipboard>
@@ -112,10 +113,12 @@ void TestClipboardWatcher::otherProgramsTextGetsCrLf()
 
 void TestClipboardWatcher::secretHintIsReported()
 {
-    auto *data = new QMimeData;
-    data->setText(QStringLiteral("hunter2"));
-    data->setData(QString::fromLatin1(ClipboardWatcher::PasswordHintFormat), "secret");
-    QGuiApplication::clipboard()->setMimeData(data, QClipboard::Clipboard);
+    x11clipboard::Claim(*QGuiApplication::clipboard(), [] {
+        auto *data = new QMimeData;
+        data->setText(QStringLiteral("hunter2"));
+        data->setData(QString::fromLatin1(ClipboardWatcher::PasswordHintFormat), "secret");
+        return data;
+    });
     QCOMPARE(draws, 1);
     QVERIFY(seen.first().secret);
     QCOMPARE(seen.first().text, QString());

@@ -2,6 +2,7 @@
 
 #include "platform/HeapTuning.h"
 #include "platform/LineBreaks.h"
+#include "platform/x11/X11ClipboardClaim.h"
 #include "platform/x11/X11ClipboardReader.h"
 
 #include <QClipboard>
@@ -139,6 +140,11 @@ ClipboardSnapshot ClipboardWatcher::ReadClipboard()
 
 void ClipboardWatcher::WriteText(const QString &text)
 {
-    if (QClipboard *clipboard = QGuiApplication::clipboard())
-        clipboard->setText(LineBreaks::toClipboard(text), QClipboard::Clipboard);
+    if (QClipboard *clipboard = QGuiApplication::clipboard()) {
+        x11clipboard::Claim(*clipboard, [data = LineBreaks::toClipboard(text)] {
+            auto *mime = new QMimeData;
+            mime->setText(data);
+            return mime;
+        });
+    }
 }
