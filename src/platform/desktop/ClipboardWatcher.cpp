@@ -35,8 +35,6 @@ ClipboardWatcher::ClipboardWatcher(ProcessClipboardChain &chain, QObject *parent
         // of currentSnapshot() has taken them.
         connect(wayland_.get(), &WaylandClipboard::textSet, this, [this] { onRead(wayland_->latest()); });
         connect(wayland_.get(), &WaylandClipboard::selectionRead, this, &ClipboardWatcher::onRead, Qt::QueuedConnection);
-        snapshot_ = wayland_->latest();
-        haveSnapshot_ = true;
         return;
     }
     auto *x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
@@ -91,6 +89,8 @@ void ClipboardWatcher::onRead(ClipboardSnapshot snapshot)
             QMutexLocker lock(&latestMutex_);
             latest_ = ClipboardSnapshot();
         }
+        if (wayland_)
+            wayland_->forgetLatest();
         ReleaseFreeMemory();
     }
 }
@@ -104,6 +104,9 @@ void ClipboardWatcher::onChanged()
 
 ClipboardSnapshot ClipboardWatcher::snapshot()
 {
+    // The selection found at start, read by then or not: Qt's X11 clipboard is not the one there.
+    if (!haveSnapshot_ && wayland_)
+        return wayland_->latest();
     if (!haveSnapshot_) {
         snapshot_ = ReadClipboard();
         haveSnapshot_ = true;

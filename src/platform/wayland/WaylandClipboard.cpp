@@ -464,6 +464,11 @@ ClipboardSnapshot WaylandClipboard::latest() const
     return backend_->latest;
 }
 
+void WaylandClipboard::forgetLatest()
+{
+    backend_->latest = ClipboardSnapshot();
+}
+
 bool WaylandClipboard::waitForRead(int timeoutMs)
 {
     const QDeadlineTimer deadline(timeoutMs);

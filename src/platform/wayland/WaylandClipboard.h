@@ -37,6 +37,8 @@ public:
     void setText(const QString &text);
     // The latest selection read (or set by us), as it was read.
     ClipboardSnapshot latest() const;
+    // Lets go of a large latest text once its readers have taken it.
+    void forgetLatest();
     // Dispatches what the compositor has sent and waits until the newest selection has been read,
     // at most timeoutMs; false when it is not read by then.
     bool waitForRead(int timeoutMs);
