@@ -1,14 +1,15 @@
 // A Wayland program that takes the clipboard through the compositor's clipboard control, with
 // what wl-copy cannot offer: several MIME types at once, or a source that never answers. It prints
 // "owner" once its copy is the selection and serves it until another copy replaces it or its
-// standard input closes.
-//   wayland_copy TEXT [--hint VALUE] [--hang]
+// standard input closes. With --slow MS it answers each request only after MS milliseconds.
+//   wayland_copy TEXT [--hint VALUE] [--hang | --slow MS]
 #include "platform/wayland/WaylandConnection.h"
 
 #include "wlr-data-control-unstable-v1-client.h"
 
 #include <QCoreApplication>
 #include <QSocketNotifier>
+#include <QTimer>
 
 #include <cstdio>
 #include <unistd.h>
@@ -19,6 +20,7 @@ namespace {
 struct Copy {
     QByteArray text, hint;
     bool hang = false;
+    int slowMs = 0;
 };
 
 void writeAll(int fd, const QByteArray &data)
@@ -36,8 +38,11 @@ const zwlr_data_control_source_v1_listener sourceListener = {
         const Copy &copy = *static_cast<Copy *>(data);
         if (copy.hang)
             return; // keeps the pipe open and never writes: a hung source
-        writeAll(fd, QByteArray(mimeType) == "x-kde-passwordManagerHint" ? copy.hint : copy.text);
-        ::close(fd);
+        const QByteArray answer = QByteArray(mimeType) == "x-kde-passwordManagerHint" ? copy.hint : copy.text;
+        QTimer::singleShot(copy.slowMs, [fd, answer] {
+            writeAll(fd, answer);
+            ::close(fd);
+        });
     },
     [](void *, zwlr_data_control_source_v1 *) { QCoreApplication::quit(); },
 };
@@ -49,7 +54,7 @@ int main(int argc, char **argv)
     QCoreApplication app(argc, argv);
     const QStringList args = QCoreApplication::arguments().mid(1);
     if (args.isEmpty()) {
-        std::fprintf(stderr, "usage: wayland_copy TEXT [--hint VALUE] [--hang]\n");
+        std::fprintf(stderr, "usage: wayland_copy TEXT [--hint VALUE] [--hang | --slow MS]\n");
         return 2;
     }
     Copy copy;
@@ -57,6 +62,8 @@ int main(int argc, char **argv)
     for (int i = 1; i < args.size(); ++i) {
         if (args[i] == QLatin1String("--hang"))
             copy.hang = true;
+        else if (args[i] == QLatin1String("--slow") && i + 1 < args.size())
+            copy.slowMs = args[++i].toInt();
         else if (args[i] == QLatin1String("--hint") && i + 1 < args.size())
             copy.hint = args[++i].toUtf8();
     }

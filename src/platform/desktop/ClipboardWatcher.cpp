@@ -128,7 +128,7 @@ quint32 ClipboardWatcher::clipboardOwner() const
 ClipboardSnapshot ClipboardWatcher::currentSnapshot()
 {
     if (wayland_) {
-        if (wayland_->waitForRead(X11ClipboardReader::RequestTimeoutMs + 250))
+        if (wayland_->waitForRead(WaylandClipboard::ReadTimeoutMs + 250))
             return wayland_->latest();
         return snapshot();
     }
