@@ -167,7 +167,7 @@ ClipboardSnapshot ClipboardWatcher::ReadClipboard()
 
 void ClipboardWatcher::WriteText(const QString &text)
 {
-    if (waylandClipboard)
+    if (waylandClipboard && waylandClipboard->isWorking())
         waylandClipboard->setText(LineBreaks::toClipboard(text));
     else if (QClipboard *clipboard = QGuiApplication::clipboard())
         clipboard->setText(LineBreaks::toClipboard(text), QClipboard::Clipboard);

@@ -85,7 +85,6 @@ struct WaylandClipboard::Backend {
     // Reading the current selection: the password hint first where it is listed, then the text.
     struct Read {
         void *offer = nullptr;
-        QList<QByteArray> mimeTypes;
         bool initial = false; // the selection found at start
         bool readingHint = false;
         QByteArray textMimeType;
@@ -148,7 +147,6 @@ void WaylandClipboard::Backend::selection(void *offer)
         return;
     read = std::make_unique<Read>();
     read->offer = offer;
-    read->mimeTypes = types;
     read->initial = initial;
     read->textMimeType = ChooseTextMimeType(types);
     read->readingHint = types.contains(PasswordHintMimeType);
@@ -360,7 +358,10 @@ struct DataControlBackend final : WaylandClipboard::Backend {
         [](void *data, typename P::Offer *o, const char *mimeType) { static_cast<Self *>(data)->offered(o, mimeType); },
     };
     static inline const typename P::DeviceListener deviceListener = {
-        [](void *data, typename P::Device *, typename P::Offer *o) { P::listen(o, &offerListener, data); },
+        [](void *data, typename P::Device *, typename P::Offer *o) {
+            static_cast<Self *>(data)->offers.insert(o, {}); // let go with the rest, even when it lists no type
+            P::listen(o, &offerListener, data);
+        },
         [](void *data, typename P::Device *, typename P::Offer *o) { static_cast<Self *>(data)->selection(o); },
         [](void *data, typename P::Device *d) {
             P::destroy(d);
@@ -444,9 +445,16 @@ std::unique_ptr<WaylandClipboard> WaylandClipboard::open(WaylandConnection &conn
     return clip;
 }
 
+bool WaylandClipboard::isWorking() const
+{
+    return !backend_->dead && connection_.isConnected();
+}
+
 void WaylandClipboard::setText(const QString &text)
 {
     Backend &b = *backend_;
+    if (b.dead)
+        return;
     b.read.reset();
     if (b.source)
         b.destroySource(b.source);

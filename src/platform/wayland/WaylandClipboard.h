@@ -32,6 +32,8 @@ public:
     static std::unique_ptr<WaylandClipboard> open(WaylandConnection &connection);
     ~WaylandClipboard() override;
 
+    // False once the compositor took the clipboard control away (its seat went) or the connection broke.
+    bool isWorking() const;
     // Makes text (line breaks as they are to be pasted) the selection; textSet is emitted before
     // this returns.
     void setText(const QString &text);
