@@ -1,6 +1,5 @@
-// Which of an offer's MIME types is read as text and how it is decoded; what our own copies offer;
-// and which Qt platform the programs choose in which session.
-#include "platform/QtPlatformChoice.h"
+// Which of a Wayland clipboard offer's MIME types is read as text and how it is decoded, and what
+// our own copies offer.
 #include "platform/wayland/WaylandClipboard.h"
 
 #include <QTest>
@@ -54,38 +53,6 @@ private Q_SLOTS:
                 QCOMPARE(WaylandClipboard::DecodeText(type, bytes), text);
         }
         QVERIFY(!WaylandClipboard::ChooseTextMimeType(WaylandClipboard::OwnMimeTypes()).isEmpty());
-    }
-
-    void platformChoice_data()
-    {
-        QTest::addColumn<QByteArray>("display");
-        QTest::addColumn<QByteArray>("wayland");
-        QTest::addColumn<QByteArray>("platform"); // as the user set it; null: not set
-        QTest::addColumn<QByteArray>("expected");
-        QTest::newRow("XWayland and Wayland: xcb") << QByteArray(":1") << QByteArray("wayland-0") << QByteArray() << QByteArray("xcb");
-        QTest::newRow("the user's choice stays") << QByteArray(":1") << QByteArray("wayland-0") << QByteArray("wayland")
-                                                 << QByteArray("wayland");
-        QTest::newRow("plain X11: Qt's default") << QByteArray(":1") << QByteArray() << QByteArray() << QByteArray();
-        QTest::newRow("Wayland without X: Qt's default") << QByteArray() << QByteArray("wayland-0") << QByteArray()
-                                                         << QByteArray();
-    }
-    void platformChoice()
-    {
-        QFETCH(QByteArray, display);
-        QFETCH(QByteArray, wayland);
-        QFETCH(QByteArray, platform);
-        QFETCH(QByteArray, expected);
-        qputenv("DISPLAY", display);
-        qputenv("WAYLAND_DISPLAY", wayland);
-        if (platform.isNull())
-            qunsetenv("QT_QPA_PLATFORM");
-        else
-            qputenv("QT_QPA_PLATFORM", platform);
-        PreferXcbPlatform();
-        QCOMPARE(qgetenv("QT_QPA_PLATFORM"), expected);
-        // Programs we start make their own choice.
-        const bool ours = platform.isNull() && !expected.isNull();
-        QCOMPARE(StartedProgramEnvironment().contains(QStringLiteral("QT_QPA_PLATFORM")), !ours && !expected.isNull());
     }
 };
 
