@@ -3,11 +3,13 @@ root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build_dir=${QB_BUILD_DIR:-$root/build}
 
 # Debian 12 packages for building, and those the tests drive the program with.
-build_packages="cmake g++ make ccache pkg-config qt6-base-dev qt6-multimedia-dev libgl-dev qt6-webengine-dev libx11-dev libxtst-dev libxcb1-dev libxcb-xfixes0-dev libicu-dev libglib2.0-dev fonts-noto-cjk qt6-translations-l10n"
+build_packages="cmake g++ make ccache pkg-config qt6-base-dev qt6-multimedia-dev libgl-dev qt6-webengine-dev libx11-dev libxtst-dev libxcb1-dev libxcb-xfixes0-dev libicu-dev libglib2.0-dev libwayland-dev libxkbcommon-dev fonts-noto-cjk qt6-translations-l10n"
 # Every program a test starts comes from one of these: xset from x11-xserver-utils, xwininfo from x11-utils,
 # setxkbmap from x11-xkb-utils, import from imagemagick-6.q16, gsettings from libglib2.0-bin (GNOME's shortcut schemas from
 # gnome-settings-daemon-common); the package check runs lintian, dpkg-deb (dpkg), file, man (man-db) and the validators.
-test_packages="xvfb xauth openbox trayer xdotool xclip x11-utils x11-xserver-utils imagemagick imagemagick-6.q16 xterm x11-xkb-utils lintian dpkg dpkg-dev file desktop-file-utils appstream man-db libglib2.0-bin gnome-settings-daemon-common"
+# The Wayland rig runs sway (with xwayland), wl-copy and wl-paste (wl-clipboard), wayland-info (wayland-utils), targets on
+# Qt's Wayland plugin (qt6-wayland), xdpyinfo (x11-utils) and dbus-daemon (dbus).
+test_packages="xvfb xauth openbox trayer xdotool xclip x11-utils x11-xserver-utils imagemagick imagemagick-6.q16 xterm x11-xkb-utils lintian dpkg dpkg-dev file desktop-file-utils appstream man-db libglib2.0-bin gnome-settings-daemon-common sway xwayland wl-clipboard wayland-utils qt6-wayland dbus"
 
 ensure_packages() {
   local missing=() p
