@@ -12,4 +12,6 @@ public:
     virtual quint64 activeToplevel() const = 0;
     // Its app id ("foot", "org.gnome.TextEditor"); empty when unknown.
     virtual QString appId(quint64 toplevel) const = 0;
+    // Asks the compositor to activate the window (it may refuse, or the window may be gone).
+    virtual void activate(quint64 toplevel) = 0;
 };

@@ -27,7 +27,15 @@ class FakeToplevels : public ToplevelFocus
 public:
     quint64 activeToplevel() const override { return active; }
     QString appId(quint64 toplevel) const override { return appIds.value(toplevel); }
+    void activate(quint64 toplevel) override
+    {
+        asked << toplevel;
+        if (obeys)
+            active = toplevel;
+    }
     quint64 active = 0;
+    bool obeys = false;
+    QList<quint64> asked;
     QHash<quint64, QString> appIds;
 };
 
@@ -47,6 +55,7 @@ private Q_SLOTS:
         QTest::addColumn<FocusHolder>("cameFrom");
         QTest::addColumn<QList<int>>("senders");      // each one's Result
         QTest::addColumn<quint64>("activeAtPaste");   // the compositor's active window then
+        QTest::addColumn<bool>("obeys");               // whether it activates the window asked for
         QTest::addColumn<QStringList>("x11Calls");
         QTest::addColumn<QList<int>>("chordsPerSender");
         QTest::addColumn<QList<quint32>>("chord");    // what the last sender that was asked got
@@ -56,27 +65,30 @@ private Q_SLOTS:
         const int sent = int(Result::Sent), refused = int(Result::Refused), none = int(Result::Unavailable);
         const QList<quint32> ctrlV = {Ctrl, V};
         QTest::newRow("X11 desktop: X11 path even without a client")
-            << false << FocusHolder::NoClient << QList<int>{sent} << quint64(1)
+            << false << FocusHolder::NoClient << QList<int>{sent} << quint64(1) << false
             << QStringList{"remember", "remember", "paste", "paste"} << QList<int>{0} << QList<quint32>{} << true << 0;
         QTest::newRow("X11 window under XWayland: X11 path")
-            << true << FocusHolder::X11Client << QList<int>{sent} << quint64(1)
+            << true << FocusHolder::X11Client << QList<int>{sent} << quint64(1) << false
             << QStringList{"remember", "paste", "paste"} << QList<int>{0} << QList<quint32>{} << true << 0;
         QTest::newRow("native window: the first sender")
-            << true << FocusHolder::NoClient << QList<int>{sent, sent} << quint64(1) << QStringList{}
+            << true << FocusHolder::NoClient << QList<int>{sent, sent} << quint64(1) << false << QStringList{}
             << QList<int>{2, 0} << ctrlV << true << 0;
         QTest::newRow("first sender missing: the next one")
-            << true << FocusHolder::NoClient << QList<int>{none, sent} << quint64(1) << QStringList{}
+            << true << FocusHolder::NoClient << QList<int>{none, sent} << quint64(1) << false << QStringList{}
             << QList<int>{2, 2} << ctrlV << true << 0;
         QTest::newRow("refused: copy only, said once, next sender not asked")
-            << true << FocusHolder::NoClient << QList<int>{refused, sent} << quint64(1) << QStringList{}
+            << true << FocusHolder::NoClient << QList<int>{refused, sent} << quint64(1) << false << QStringList{}
             << QList<int>{2, 0} << ctrlV << false << 1;
         QTest::newRow("no sender: copy only, said once")
-            << true << FocusHolder::NoClient << QList<int>{none, none} << quint64(1) << QStringList{}
+            << true << FocusHolder::NoClient << QList<int>{none, none} << quint64(1) << false << QStringList{}
             << QList<int>{2, 2} << ctrlV << false << 1;
-        QTest::newRow("no sender at all") << true << FocusHolder::NoClient << QList<int>{} << quint64(1)
+        QTest::newRow("no sender at all") << true << FocusHolder::NoClient << QList<int>{} << quint64(1) << false
                                           << QStringList{} << QList<int>{} << QList<quint32>{} << false << 1;
+        QTest::newRow("another window active: asked back, then pasted")
+            << true << FocusHolder::NoClient << QList<int>{sent} << quint64(2) << true << QStringList{} << QList<int>{2}
+            << ctrlV << true << 0;
         QTest::newRow("another window active: no keys, copy only")
-            << true << FocusHolder::NoClient << QList<int>{sent} << quint64(2) << QStringList{} << QList<int>{0}
+            << true << FocusHolder::NoClient << QList<int>{sent} << quint64(2) << false << QStringList{} << QList<int>{0}
             << QList<quint32>{} << false << 1;
     }
     void paste()
@@ -85,6 +97,7 @@ private Q_SLOTS:
         QFETCH(FocusHolder, cameFrom);
         QFETCH(QList<int>, senders);
         QFETCH(quint64, activeAtPaste);
+        QFETCH(bool, obeys);
         QFETCH(QStringList, x11Calls);
         QFETCH(QList<int>, chordsPerSender);
         QFETCH(QList<quint32>, chord);
@@ -111,6 +124,7 @@ private Q_SLOTS:
         holder = FocusHolder::Ours;
         chooser.rememberFocus();
         toplevels.active = activeAtPaste;
+        toplevels.obeys = obeys;
         holder = cameFrom;
         QCOMPARE(chooser.paste(), pasted);
         chooser.paste();
@@ -122,6 +136,10 @@ private Q_SLOTS:
                 QCOMPARE(fakes[i]->chords.last(), chord);
         }
         QCOMPARE(reported, reports);
+        // Only the window the user came from is ever asked for.
+        for (quint64 asked : std::as_const(toplevels.asked))
+            QCOMPARE(asked, quint64(1));
+        QCOMPARE(toplevels.asked.isEmpty(), activeAtPaste == 1);
     }
 
     void nativeTerminalGetsItsKeys_data()

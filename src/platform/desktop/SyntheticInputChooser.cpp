@@ -60,19 +60,25 @@ void SyntheticInputChooser::rememberFocus()
     }
 }
 
-bool SyntheticInputChooser::waitForNativeFocus() const
+bool SyntheticInputChooser::waitForNativeFocus()
 {
-    // Our window hid a moment ago; the compositor gives the focus back soon after. Until our
-    // windows have lost the X focus and the remembered window is active again, keys could land
-    // in ours or in another window.
+    // Our window hid a moment ago; the compositor gives the focus back soon after, or to another
+    // window. Until our windows have lost the X focus and the remembered window is active again,
+    // keys could land in ours or in another window. Like the X11 path, ask for it when it does
+    // not come by itself.
     QElapsedTimer clock;
     clock.start();
+    bool asked = false;
     for (;;) {
-        if (m_focusHolder() == FocusHolder::NoClient
-            && (!m_toplevel || m_toplevels->activeToplevel() == m_toplevel))
+        const bool toplevelBack = !m_toplevel || m_toplevels->activeToplevel() == m_toplevel;
+        if (toplevelBack && m_focusHolder() == FocusHolder::NoClient)
             return true;
         if (clock.elapsed() >= m_focusTimeoutMs)
             return false;
+        if (!toplevelBack && !asked && clock.elapsed() >= 30) {
+            m_toplevels->activate(m_toplevel);
+            asked = true;
+        }
         pump(5);
     }
 }

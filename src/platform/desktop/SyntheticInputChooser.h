@@ -33,7 +33,7 @@ public:
     void setCopyOnlyReport(std::function<void()> report) { m_copyOnlyReport = std::move(report); }
 
 private:
-    bool waitForNativeFocus() const;
+    bool waitForNativeFocus();
     // Sent by the first sender this session has; false (and the report) when none sent it.
     bool sendChord(const QList<quint32> &keysyms, bool reportCopyOnly);
     void reportCopyOnly();
