@@ -7,9 +7,10 @@ build_packages="cmake g++ make ccache pkg-config qt6-base-dev qt6-multimedia-dev
 # Every program a test starts comes from one of these: xset from x11-xserver-utils, xwininfo from x11-utils,
 # setxkbmap from x11-xkb-utils, import from imagemagick-6.q16, gsettings from libglib2.0-bin (GNOME's shortcut schemas from
 # gnome-settings-daemon-common); the package check runs lintian, dpkg-deb (dpkg), file, man (man-db) and the validators.
-# The Wayland rig runs sway (with xwayland), wl-copy and wl-paste (wl-clipboard), wayland-info (wayland-utils), targets on
-# Qt's Wayland plugin (qt6-wayland), xdpyinfo (x11-utils) and dbus-daemon (dbus).
-test_packages="xvfb xauth openbox trayer xdotool xclip x11-utils x11-xserver-utils imagemagick imagemagick-6.q16 xterm x11-xkb-utils lintian dpkg dpkg-dev file desktop-file-utils appstream man-db libglib2.0-bin gnome-settings-daemon-common sway xwayland wl-clipboard wayland-utils qt6-wayland dbus"
+# The Wayland rig runs sway (with xwayland) under unshare (util-linux), dbus-daemon, xdpyinfo (x11-utils), wl-copy and
+# wl-paste (wl-clipboard) and targets on Qt's Wayland plugin (qt6-wayland); wayland-info (wayland-utils) lists a
+# compositor's globals when a run needs looking into.
+test_packages="xvfb xauth openbox trayer xdotool xclip x11-utils x11-xserver-utils imagemagick imagemagick-6.q16 xterm x11-xkb-utils lintian dpkg dpkg-dev file desktop-file-utils appstream man-db libglib2.0-bin gnome-settings-daemon-common sway xwayland wl-clipboard wayland-utils qt6-wayland dbus-daemon"
 
 ensure_packages() {
   local missing=() p

@@ -12,6 +12,7 @@
 #include "platform/SignalBridge.h"
 #include "platform/SingleInstance.h"
 #include "platform/desktop/ProgramIcon.h"
+#include "platform/QtPlatformChoice.h"
 #include "platform/x11/X11Display.h"
 #include "platform/desktop/SyntheticInputChooser.h"
 #include "platform/desktop/QtJapanese.h"
@@ -78,6 +79,7 @@ int handOver(const QString &commandLine)
 
 int runResident(int argc, char **argv, const CommandLine &cmd)
 {
+    PreferXcbPlatform();
     if (!RequireX11Display(QStringLiteral("Quillbox")))
         return 1;
     QApplication app(argc, argv);

@@ -4,6 +4,7 @@
 #include "platform/UserStore.h"
 #include "platform/desktop/ProgramIcon.h"
 #include "platform/desktop/QtJapanese.h"
+#include "platform/QtPlatformChoice.h"
 #include "platform/x11/X11Display.h"
 
 #include <QApplication>
@@ -56,6 +57,7 @@ int main(int argc, char **argv)
         file = argv[i];
     }
 
+    PreferXcbPlatform();
     if (!RequireX11Display(QStringLiteral("QuillboxCards")))
         return 1;
     QApplication app(argc, argv);

@@ -3,6 +3,7 @@
 #include "platform/AppIds.h"
 #include "platform/desktop/ProgramIcon.h"
 #include "platform/desktop/QtJapanese.h"
+#include "platform/QtPlatformChoice.h"
 #include "platform/x11/X11Display.h"
 
 #include <QApplication>
@@ -20,6 +21,7 @@ int main(int argc, char **argv)
                     "Type a key combination into the field and press \"KeyCode 取得\" to see its key code and mask.\n");
         return 0;
     }
+    PreferXcbPlatform();
     if (!RequireX11Display(QStringLiteral("Tapscope")))
         return 1;
     QApplication app(argc, argv);

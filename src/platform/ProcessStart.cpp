@@ -1,5 +1,7 @@
 #include "platform/ProcessStart.h"
 
+#include "platform/QtPlatformChoice.h"
+
 #include <QFile>
 #include <QProcess>
 
@@ -42,6 +44,7 @@ bool StartProgram(const QString &program, const QStringList &args, QString *erro
     process.setProgram(program);
     process.setArguments(args);
     process.setStandardInputFile(QProcess::nullDevice());
+    process.setProcessEnvironment(StartedProgramEnvironment());
     if (!process.startDetached()) {
         if (error)
             *error = process.errorString();

@@ -3,9 +3,10 @@
 #include "platform/Cp932.h"
 
 #include <QDir>
-#include <QFileInfo>
 #include <QFile>
 #include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
 #include <QTest>
 
 #include <csignal>
@@ -301,6 +302,20 @@ bool QuillboxSandbox::windowVisible(const QString &window) const
 {
     const QStringList ids = visibleWindows(QStringLiteral("^Quillbox with VLM"));
     return window.isEmpty() ? !ids.isEmpty() : ids.contains(window);
+}
+
+QStringList QuillboxSandbox::history()
+{
+    QString out;
+    if (quillbox({QStringLiteral("--print-history")}, &out) != 0)
+        return {QStringLiteral("<error>")};
+    const QJsonDocument doc = QJsonDocument::fromJson(out.toUtf8());
+    if (!doc.isArray())
+        return {QStringLiteral("<error>")};
+    QStringList texts;
+    for (const QJsonValue &v : doc.array())
+        texts.append(v.toString());
+    return texts;
 }
 
 void QuillboxSandbox::quitAndWait(QProcess *p)

@@ -95,6 +95,8 @@ public:
     QString waitForWindow();
     // Whether the main window (this one, if given) is visible.
     bool windowVisible(const QString &window = {}) const;
+    // What `Quillbox --print-history` reports; "<error>" when it fails or prints no array.
+    QStringList history();
     // `--quit`, then p has to end normally with exit code 0.
     void quitAndWait(QProcess *p);
 

@@ -221,6 +221,11 @@ bool SwayRig::waitForFocus(const QString &name, int timeoutMs) const
     return false;
 }
 
+void SwayRig::focusX11(const QString &window)
+{
+    xdo({QStringLiteral("windowfocus"), QStringLiteral("--sync"), window});
+}
+
 QString SwayRig::log() const
 {
     QFile f(dir_.filePath(QStringLiteral("sway.log")));

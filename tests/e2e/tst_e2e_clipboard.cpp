@@ -3,8 +3,6 @@
 #include "QuillboxSandbox.h"
 
 #include <QElapsedTimer>
-#include <QJsonArray>
-#include <QJsonDocument>
 #include <QTest>
 
 #include <csignal>
@@ -17,20 +15,7 @@ class TestE2EClipboard : public QObject
 
     std::unique_ptr<QuillboxSandbox> box_;
 
-    // What `Quillbox --print-history` reports; "<error>" when it fails or prints no array.
-    QStringList history()
-    {
-        QString out;
-        if (box_->quillbox({QStringLiteral("--print-history")}, &out) != 0)
-            return {QStringLiteral("<error>")};
-        const QJsonDocument doc = QJsonDocument::fromJson(out.toUtf8());
-        if (!doc.isArray())
-            return {QStringLiteral("<error>")};
-        QStringList texts;
-        for (const QJsonValue &v : doc.array())
-            texts.append(v.toString());
-        return texts;
-    }
+    QStringList history() { return box_->history(); }
 
     // Another program takes the clipboard with text and keeps it until someone else takes it.
     void copyByOther(const QString &text)

@@ -2,6 +2,8 @@
 
 #include "platform/HeapTuning.h"
 #include "platform/LineBreaks.h"
+#include "platform/wayland/WaylandClipboard.h"
+#include "platform/wayland/WaylandConnection.h"
 #include "platform/x11/X11ClipboardReader.h"
 
 #include <QClipboard>
@@ -18,11 +20,23 @@ const char ClipboardWatcher::PasswordHintFormat[] = "x-kde-passwordManagerHint";
 namespace {
 // Texts above this size leave memory behind that is worth giving back.
 constexpr qsizetype LargeTextChars = qsizetype(1) << 20;
+// Where WriteText puts text: the Wayland clipboard of the watcher that has one.
+WaylandClipboard *waylandClipboard = nullptr;
 } // namespace
 
 ClipboardWatcher::ClipboardWatcher(ProcessClipboardChain &chain, QObject *parent)
     : QObject(parent), chain_(chain)
 {
+    if (WaylandConnection *connection = waylandClipboard ? nullptr : WaylandConnection::shared())
+        wayland_ = WaylandClipboard::open(*connection);
+    if (wayland_) {
+        waylandClipboard = wayland_.get();
+        // Our own copy is known at once; other programs' copies arrive when read, after the caller
+        // of currentSnapshot() has taken them.
+        connect(wayland_.get(), &WaylandClipboard::textSet, this, [this] { onRead(wayland_->latest()); });
+        connect(wayland_.get(), &WaylandClipboard::selectionRead, this, &ClipboardWatcher::onRead, Qt::QueuedConnection);
+        return;
+    }
     auto *x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
     if (xcb_connection_t *own = x11 ? x11->connection() : nullptr) {
         // Windows of Qt's connection are ours: our own changes are read below, at once.
@@ -56,7 +70,11 @@ ClipboardWatcher::ClipboardWatcher(ProcessClipboardChain &chain, QObject *parent
     }
 }
 
-ClipboardWatcher::~ClipboardWatcher() = default;
+ClipboardWatcher::~ClipboardWatcher()
+{
+    if (waylandClipboard == wayland_.get())
+        waylandClipboard = nullptr;
+}
 
 void ClipboardWatcher::onRead(ClipboardSnapshot snapshot)
 {
@@ -71,6 +89,8 @@ void ClipboardWatcher::onRead(ClipboardSnapshot snapshot)
             QMutexLocker lock(&latestMutex_);
             latest_ = ClipboardSnapshot();
         }
+        if (wayland_)
+            wayland_->forgetLatest();
         ReleaseFreeMemory();
     }
 }
@@ -84,6 +104,9 @@ void ClipboardWatcher::onChanged()
 
 ClipboardSnapshot ClipboardWatcher::snapshot()
 {
+    // The selection found at start, read by then or not: Qt's X11 clipboard is not the one there.
+    if (!haveSnapshot_ && wayland_)
+        return wayland_->latest();
     if (!haveSnapshot_) {
         snapshot_ = ReadClipboard();
         haveSnapshot_ = true;
@@ -104,6 +127,11 @@ quint32 ClipboardWatcher::clipboardOwner() const
 
 ClipboardSnapshot ClipboardWatcher::currentSnapshot()
 {
+    if (wayland_) {
+        if (wayland_->waitForRead(WaylandClipboard::ReadTimeoutMs + 250))
+            return wayland_->latest();
+        return snapshot();
+    }
     if (reader_) {
         const quint32 owner = clipboardOwner();
         if (owner != XCB_NONE && (owner & ~ownMask_) != ownBase_) {
@@ -139,6 +167,8 @@ ClipboardSnapshot ClipboardWatcher::ReadClipboard()
 
 void ClipboardWatcher::WriteText(const QString &text)
 {
-    if (QClipboard *clipboard = QGuiApplication::clipboard())
+    if (waylandClipboard)
+        waylandClipboard->setText(LineBreaks::toClipboard(text));
+    else if (QClipboard *clipboard = QGuiApplication::clipboard())
         clipboard->setText(LineBreaks::toClipboard(text), QClipboard::Clipboard);
 }

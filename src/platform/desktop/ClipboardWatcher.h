@@ -1,6 +1,8 @@
 #pragma once
 // The desktop clipboard (CLIPBOARD selection) as the source of the viewer chain's messages,
-// and the one place where text crosses the clipboard boundary.
+// and the one place where text crosses the clipboard boundary. Where the Wayland compositor lets
+// a program control the clipboard, that is used: XWayland hides it from X11 programs there while a
+// Wayland window has the focus. Elsewhere (X11, GNOME's mirrored XWayland) the X11 selection is.
 #include "platform/ClipboardChain.h"
 
 #include <QMutex>
@@ -9,6 +11,7 @@
 
 #include <memory>
 
+class WaylandClipboard;
 class X11ClipboardReader;
 
 class ClipboardWatcher : public QObject
@@ -27,8 +30,8 @@ public:
     // the reader's read of it, at most a little longer than the reader waits for an owner.
     ClipboardSnapshot currentSnapshot();
 
-    // Puts text on the clipboard with LF line breaks. The change notification for it arrives
-    // before this returns.
+    // Puts text on the clipboard with LF line breaks (through the watcher's Wayland clipboard while
+    // one exists). The change notification for it arrives before this returns.
     static void WriteText(const QString &text);
     // Reads the clipboard now through Qt, ignoring the kept snapshot.
     static ClipboardSnapshot ReadClipboard();
@@ -43,6 +46,7 @@ private:
     ProcessClipboardChain &chain_;
     ClipboardSnapshot snapshot_;
     bool haveSnapshot_ = false;
+    std::unique_ptr<WaylandClipboard> wayland_;
     std::unique_ptr<X11ClipboardReader> reader_;
     // Qt's connection, and the range of window ids that are our own.
     void *connection_ = nullptr;
