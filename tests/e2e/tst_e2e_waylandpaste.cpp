@@ -5,6 +5,7 @@
 #include "QuillboxSandbox.h"
 #include "SwayRig.h"
 
+#include <QScopeGuard>
 #include <QTest>
 
 using namespace e2e;
@@ -60,6 +61,11 @@ private Q_SLOTS:
         QProcessEnvironment env;
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), platform);
         QProcess *target = rig_->start(QStringLiteral(PASTE_TARGET), {QStringLiteral("--out"), pasted}, env);
+        // Gone after a failure too, so that the next row starts with its own window only.
+        const auto stopTarget = qScopeGuard([target] {
+            target->terminate();
+            target->waitForFinished(5000);
+        });
         QVERIFY(rig_->waitForFocus(QStringLiteral("paste_target")));
 
         // As a desktop's key binding runs it: no X11 grab reaches a Wayland-native window.
@@ -73,8 +79,6 @@ private Q_SLOTS:
         QTRY_COMPARE_WITH_TIMEOUT(readText(pasted), expected, 10000);
         QVERIFY(rig_->waitForFocus(QStringLiteral("paste_target")));
 
-        target->terminate();
-        target->waitForFinished(5000);
         box.quitAndWait(quillbox);
     }
 

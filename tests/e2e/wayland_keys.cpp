@@ -11,6 +11,10 @@
 
 int main()
 {
+    // The layout named below, whatever the user's XKB_DEFAULT_ variables say.
+    for (const char *variable :
+         {"XKB_DEFAULT_RULES", "XKB_DEFAULT_MODEL", "XKB_DEFAULT_LAYOUT", "XKB_DEFAULT_VARIANT", "XKB_DEFAULT_OPTIONS"})
+        qunsetenv(variable);
     WaylandConnection connection(qgetenv("WAYLAND_DISPLAY"));
     VirtualKeyboard keyboard(&connection, XkbRuleNames{"evdev", "pc105", "us", {}, {}});
     // The seat has a keyboard from now on: the compositor moves keyboard focus as usual.
