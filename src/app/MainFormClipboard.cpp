@@ -21,8 +21,8 @@ void MainForm::connectClipboardCommands()
     if (services_.userStore) {
         services_.userStore->setSaveFailedReport([self = QPointer<MainForm>(this)](const QString &problem) {
             showTrayMessage(self, QStringLiteral("クリップボード履歴を保存できませんでした。"
-                                                  "履歴は保存できるようになりしだい保存します。\n")
-                                       + problem);
+                                                 "履歴は保存できるようになりしだい保存します。\n")
+                                      + problem);
         });
         // Mostly found while starting, before the tray host has placed the icon, where a
         // balloon would go unseen: it waits a moment.
@@ -32,7 +32,7 @@ void MainForm::connectClipboardCommands()
             QMetaObject::invokeMethod(self.data(), [self, problem] {
                 QTimer::singleShot(StoreProblemDelayMs, self.data(), [self, problem] {
                     showTrayMessage(self, QStringLiteral("クリップボード履歴の保存場所に、使えないファイルがあります。\n")
-                                               + problem);
+                                              + problem);
                 });
             });
         });
