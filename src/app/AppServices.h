@@ -20,6 +20,9 @@ struct AppServices {
     std::function<void()> rememberFocus;
     // After our window hid: gives the focus back to the remembered window and pastes.
     std::function<void()> pasteIntoPrevious;
+    // What to do the first time a paste can only leave the text on the clipboard (no way to send
+    // keys to that window on this desktop, or the user said no).
+    std::function<void(std::function<void()> report)> setCopyOnlyReport;
     // Ctrl+C to the focused window unless it is ours; false when nothing was sent.
     std::function<bool()> copyFromFocused;
     // A left press and release at the pointer, by synthetic input.

@@ -9,6 +9,7 @@
 #include "platform/desktop/ClipboardWatcher.h"
 #include "platform/desktop/DesktopHotKeys.h"
 #include "platform/desktop/DesktopShell.h"
+#include "platform/desktop/SyntheticInputChooser.h"
 #include "platform/x11/X11SyntheticInput.h"
 #include "platform/desktop/clsMouse.h"
 #include "winmsg/QtTrayIconService.h"
@@ -35,6 +36,9 @@ AppServices DesktopServices::services() const
     s.rememberFocus = [] { defaultSyntheticInput().rememberFocus(); };
     s.pasteIntoPrevious = [] { defaultSyntheticInput().paste(); };
     s.copyFromFocused = [] { return defaultSyntheticInput().copyFromFocused(); };
+    s.setCopyOnlyReport = [](std::function<void()> report) {
+        defaultSyntheticInput().setCopyOnlyReport(std::move(report));
+    };
     s.clickLeftAtPointer = [] {
         clsMouse mouse;
         mouse.LeftDown();

@@ -225,8 +225,8 @@ private:
     void FillRecentMenu(const QVector<QAction *> &items, iniMente &list, bool plainCaptions);
     void connectMemoFileCommands();
     void connectClipboardCommands();
-    // A problem of the history store in a tray balloon, or on standard error without one.
-    static void showStoreProblem(const QPointer<MainForm> &self, const QString &text);
+    // A problem (of the history store, of a paste) in a tray balloon, or on standard error without one.
+    static void showTrayMessage(const QPointer<MainForm> &self, const QString &text);
     void connectHotKeyCommands();
     void connectOptionCommands();
     void RegisterUpdateChecker();

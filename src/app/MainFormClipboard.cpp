@@ -20,9 +20,9 @@ void MainForm::connectClipboardCommands()
     // of it once, not at every change.
     if (services_.userStore) {
         services_.userStore->setSaveFailedReport([self = QPointer<MainForm>(this)](const QString &problem) {
-            showStoreProblem(self, QStringLiteral("クリップボード履歴を保存できませんでした。"
-                                                  "履歴は保存できるようになりしだい保存します。\n")
-                                       + problem);
+            showTrayMessage(self, QStringLiteral("クリップボード履歴を保存できませんでした。"
+                                                 "履歴は保存できるようになりしだい保存します。\n")
+                                      + problem);
         });
         // Mostly found while starting, before the tray host has placed the icon, where a
         // balloon would go unseen: it waits a moment.
@@ -31,10 +31,16 @@ void MainForm::connectClipboardCommands()
                 return;
             QMetaObject::invokeMethod(self.data(), [self, problem] {
                 QTimer::singleShot(StoreProblemDelayMs, self.data(), [self, problem] {
-                    showStoreProblem(self, QStringLiteral("クリップボード履歴の保存場所に、使えないファイルがあります。\n")
-                                               + problem);
+                    showTrayMessage(self, QStringLiteral("クリップボード履歴の保存場所に、使えないファイルがあります。\n")
+                                              + problem);
                 });
             });
+        });
+    }
+    if (services_.setCopyOnlyReport) {
+        services_.setCopyOnlyReport([self = QPointer<MainForm>(this)] {
+            showTrayMessage(self, QStringLiteral("このウィンドウにはキーを送って貼り付けられないため、"
+                                                 "テキストをクリップボードに置きました。貼り付けは手で行ってください。"));
         });
     }
     clipHistory_ = std::make_unique<ClipHistory>(iniData, services_.userStore ? *services_.userStore : memoryStore_,
@@ -44,7 +50,7 @@ void MainForm::connectClipboardCommands()
     connect(MenuClipBeepChangeFile, &QAction::triggered, this, &MainForm::MenuClipBeepChangeFile_Click);
 }
 
-void MainForm::showStoreProblem(const QPointer<MainForm> &self, const QString &text)
+void MainForm::showTrayMessage(const QPointer<MainForm> &self, const QString &text)
 {
     if (!self || !self->clstray || !self->clstray->mShowBalloon(self->windowTitle(), text))
         std::fprintf(stderr, "%s\n", qUtf8Printable(text));

@@ -14,7 +14,7 @@
 #include "platform/desktop/ProgramIcon.h"
 #include "platform/QtPlatformChoice.h"
 #include "platform/x11/X11Display.h"
-#include "platform/x11/X11SyntheticInput.h"
+#include "platform/desktop/SyntheticInputChooser.h"
 #include "platform/desktop/QtJapanese.h"
 #include "util/CompositionGuard.h"
 #include "util/Tool.h"

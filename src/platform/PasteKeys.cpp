@@ -1,5 +1,8 @@
 #include "platform/PasteKeys.h"
 
+#include <X11/Xlib.h>
+#include <X11/keysym.h>
+
 namespace {
 
 QStringList splitTrimmed(const QString &text, QChar separator)
@@ -49,4 +52,24 @@ PasteChoice ChoosePasteKeys(const QStringList &windowClass, const PasteRule &rul
     if (choice.keys.isEmpty())
         choice.keys = splitTrimmed(DefaultTerminalPasteKeys(), QLatin1Char('+'));
     return choice;
+}
+
+quint32 KeysymForKeyName(const QString &name)
+{
+    const QString lower = name.toLower();
+    if (lower == QLatin1String("shift"))
+        return XK_Shift_L;
+    if (lower == QLatin1String("ctrl") || lower == QLatin1String("control"))
+        return XK_Control_L;
+    if (lower == QLatin1String("alt"))
+        return XK_Alt_L;
+    if (lower == QLatin1String("super") || lower == QLatin1String("win"))
+        return XK_Super_L;
+    const QString capitalised = lower.left(1).toUpper() + lower.mid(1);
+    for (const QString &candidate : {name, lower, capitalised}) {
+        const KeySym sym = XStringToKeysym(candidate.toLatin1().constData());
+        if (sym != NoSymbol)
+            return quint32(sym);
+    }
+    return 0;
 }

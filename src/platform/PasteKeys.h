@@ -22,3 +22,7 @@ struct PasteChoice {
 // may match a listed name, compared without letter case.
 bool IsTerminalWindow(const QStringList &windowClass, const QString &terminalClasses);
 PasteChoice ChoosePasteKeys(const QStringList &windowClass, const PasteRule &rule);
+
+// The keysym of a key name as the settings file writes them: a modifier word ("ctrl", "shift",
+// "alt", "super") or an X key name in any letter case ("Insert", "insert", "v"); 0 when unknown.
+quint32 KeysymForKeyName(const QString &name);

@@ -52,6 +52,29 @@ private Q_SLOTS:
         QCOMPARE(choice.keys, expected);
     }
 
+    void keysyms_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<quint32>("keysym");
+        QTest::newRow("ctrl") << "ctrl" << 0xffe3u;
+        QTest::newRow("Control") << "Control" << 0xffe3u;
+        QTest::newRow("SHIFT") << "SHIFT" << 0xffe1u;
+        QTest::newRow("alt") << "alt" << 0xffe9u;
+        QTest::newRow("win") << "win" << 0xffebu;
+        QTest::newRow("Insert") << "Insert" << 0xff63u;
+        QTest::newRow("insert in lower case") << "insert" << 0xff63u;
+        QTest::newRow("v") << "v" << 0x76u;
+        QTest::newRow("V stays upper case") << "V" << 0x56u;
+        QTest::newRow("unknown") << "nosuchkey" << 0u;
+        QTest::newRow("empty") << "" << 0u;
+    }
+    void keysyms()
+    {
+        QFETCH(QString, name);
+        QFETCH(quint32, keysym);
+        QCOMPARE(KeysymForKeyName(name), keysym);
+    }
+
     void defaultsNameTheCommonTerminals()
     {
         const QStringList names = {"XTerm", "UXTerm", "URxvt", "Gnome-terminal", "gnome-terminal-server", "konsole",

@@ -2,6 +2,10 @@
 // Synthetic keyboard and mouse input, and the focus bookkeeping a paste needs.
 #include <QStringList>
 
+// Who holds the keyboard focus as the X server sees it. Under XWayland a Wayland-native window
+// leaves the X focus on none or the root: no X client holds it.
+enum class FocusHolder { Ours, X11Client, NoClient };
+
 class SyntheticInput
 {
 public:

@@ -1,5 +1,5 @@
 #include "platform/desktop/clsMouse.h"
-#include "platform/x11/X11SyntheticInput.h"
+#include "platform/desktop/SyntheticInputChooser.h"
 
 namespace {
 constexpr int kTwipsPerPixel = 15;

@@ -3,13 +3,43 @@
 #include <QGuiApplication>
 
 #include <X11/XKBlib.h>
+#include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/keysym.h>
 
-quint32 x11keys::UnshiftedKeysym(quint32 keycode, quint32 xState)
+namespace {
+
+Display *display()
 {
     auto *app = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
-    Display *dpy = app ? app->display() : nullptr;
+    return app ? app->display() : nullptr;
+}
+
+} // namespace
+
+QByteArrayList x11keys::ServerXkbRuleNames()
+{
+    Display *dpy = display();
+    if (!dpy)
+        return {};
+    Atom type = 0;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char *data = nullptr;
+    QByteArrayList names;
+    if (XGetWindowProperty(dpy, DefaultRootWindow(dpy), XInternAtom(dpy, "_XKB_RULES_NAMES", False), 0, 1024,
+                           False, XA_STRING, &type, &format, &count, &after, &data) == Success && data) {
+        // Five strings, each ending in a NUL.
+        if (type == XA_STRING && format == 8)
+            names = QByteArray(reinterpret_cast<const char *>(data), qsizetype(count)).split('\0').mid(0, 5);
+        XFree(data);
+    }
+    return names;
+}
+
+quint32 x11keys::UnshiftedKeysym(quint32 keycode, quint32 xState)
+{
+    Display *dpy = display();
     if (!dpy || keycode < 8 || keycode > 255)
         return 0;
     const unsigned int group = (xState >> 13) & 3;

@@ -102,34 +102,12 @@ QStringList classHint(Display *dpy, Window w)
     return names;
 }
 
-// Key names as the settings file writes them: a modifier word, or an X key name in any
-// letter case ("Insert", "insert", "v").
-KeySym keysymForName(const QString &name)
-{
-    const QString lower = name.toLower();
-    if (lower == QLatin1String("shift"))
-        return XK_Shift_L;
-    if (lower == QLatin1String("ctrl") || lower == QLatin1String("control"))
-        return XK_Control_L;
-    if (lower == QLatin1String("alt"))
-        return XK_Alt_L;
-    if (lower == QLatin1String("super") || lower == QLatin1String("win"))
-        return XK_Super_L;
-    const QString capitalised = lower.left(1).toUpper() + lower.mid(1);
-    for (const QString &candidate : {name, lower, capitalised}) {
-        const KeySym sym = XStringToKeysym(candidate.toLatin1().constData());
-        if (sym != NoSymbol)
-            return sym;
-    }
-    return NoSymbol;
-}
-
 // Empty when a name is unknown or has no key on this keyboard.
 QList<KeyCode> keycodesFor(Display *dpy, const QStringList &names)
 {
     QList<KeyCode> codes;
     for (const QString &name : names) {
-        const KeySym sym = keysymForName(name);
+        const KeySym sym = KeysymForKeyName(name);
         const KeyCode code = sym == NoSymbol ? 0 : XKeysymToKeycode(dpy, sym);
         if (!code)
             return {};
@@ -199,6 +177,17 @@ QStringList X11SyntheticInput::windowClass(unsigned long window)
             XFree(children);
     }
     return {};
+}
+
+FocusHolder X11SyntheticInput::focusHolder() const
+{
+    Display *dpy = display();
+    const Window focus = focusedWindow();
+    // Not _NET_ACTIVE_WINDOW here: XWayland's window manager may leave it naming the last X11
+    // window after a Wayland-native one took the focus.
+    if (!dpy || !focus || focus == DefaultRootWindow(dpy))
+        return FocusHolder::NoClient;
+    return isOwnWindow(dpy, focus) ? FocusHolder::Ours : FocusHolder::X11Client;
 }
 
 void X11SyntheticInput::rememberFocus()
@@ -368,7 +357,7 @@ void X11SyntheticInput::moveBy(int dx, int dy)
     XTestFakeRelativeMotionEvent(dpy, dx, dy, CurrentTime);
 }
 
-X11SyntheticInput &defaultSyntheticInput()
+X11SyntheticInput &x11SyntheticInput()
 {
     static X11SyntheticInput input;
     return input;

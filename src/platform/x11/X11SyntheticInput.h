@@ -22,6 +22,8 @@ public:
     unsigned long rememberedWindow() const { return m_focus; }
     // Where the terminal classes and keys come from, asked at each paste; the defaults without it.
     void setPasteRule(std::function<PasteRule()> rule) { m_rule = std::move(rule); }
+    // Whether our windows, another X client or nobody X knows has the keyboard focus now.
+    FocusHolder focusHolder() const;
     // The window that has the keyboard focus now (0 for none).
     static unsigned long focusedWindow();
     // WM_CLASS (instance and class) of the window, of its nearest ancestor that has one, or
@@ -46,7 +48,7 @@ private:
 };
 
 // The process's X11 input.
-X11SyntheticInput &defaultSyntheticInput();
+X11SyntheticInput &x11SyntheticInput();
 
 // Brings one of our windows forward with the time of the key event that asked for it,
 // so that the window manager's focus-stealing prevention lets it through.
