@@ -1,4 +1,6 @@
 #include "platform/desktop/SyntheticInputChooser.h"
+#include "platform/UserStore.h"
+#include "platform/portal/RemoteDesktopKeys.h"
 #include "platform/wayland/ForeignToplevels.h"
 #include "platform/wayland/VirtualKeyboard.h"
 #include "platform/wayland/WaylandConnection.h"
@@ -17,11 +19,14 @@ XkbRuleNames ruleNamesInEffect()
 // What pastes into Wayland-native windows need; made only in a Wayland session.
 struct WaylandKeys {
     explicit WaylandKeys(WaylandConnection *connection)
-        : keyboard(connection, ruleNamesInEffect()), toplevels(connection)
+        : keyboard(connection, ruleNamesInEffect()), toplevels(connection), portal(QDBusConnection::sessionBus(), store)
     {
     }
     VirtualKeyboard keyboard;
     ForeignToplevels toplevels;
+    // The portal's token has a section of its own, so this store never writes over the program's.
+    FileUserStore store;
+    RemoteDesktopKeys portal;
 };
 
 } // namespace
@@ -35,7 +40,7 @@ SyntheticInputChooser &defaultSyntheticInput()
     // Senders in order of preference.
     static SyntheticInputChooser input(
         x11, [] { return x11.focusHolder(); }, waylandSession,
-        wayland ? QList<KeyChordSender *>{&wayland->keyboard} : QList<KeyChordSender *>{},
+        wayland ? QList<KeyChordSender *>{&wayland->keyboard, &wayland->portal} : QList<KeyChordSender *>{},
         wayland && wayland->toplevels.isAvailable() ? &wayland->toplevels : nullptr);
     static const bool ruleShared = [] {
         x11.setPasteRule([] { return input.pasteRule(); });

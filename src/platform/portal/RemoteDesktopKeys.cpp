@@ -9,7 +9,7 @@
 #include <QTimer>
 
 const QString RemoteDesktopKeys::StoreApp = QStringLiteral("Fennecs SoftWares");
-const QString RemoteDesktopKeys::StoreSection = QStringLiteral("Quillbox");
+const QString RemoteDesktopKeys::StoreSection = QStringLiteral("RemoteDesktop");
 const QString RemoteDesktopKeys::StoreKey = QStringLiteral("RemoteDesktopRestoreToken");
 
 namespace {
