@@ -34,8 +34,8 @@ bool pollUntil(const std::function<bool()> &done, int timeoutMs)
 }
 
 // Rounds of hot key, item "good night" picked by its keys, hide and paste into a fresh target.
-std::vector<double> measure(SwayRig &rig, QProcess &keyboard, QuillboxSandbox &box, const QString &window,
-                            const QString &platform, int rounds, int *failed)
+std::vector<double> measure(SwayRig &rig, QProcess &keyboard, QuillboxSandbox &box, const QString &platform,
+                            int rounds, int *failed)
 {
     std::vector<double> times;
     const QString pasted = box.path(QStringLiteral("pasted-%1.txt").arg(platform));
@@ -49,9 +49,8 @@ std::vector<double> measure(SwayRig &rig, QProcess &keyboard, QuillboxSandbox &b
         const QString expected = QStringLiteral("good night").repeated(round);
         const BenchClock::time_point start = BenchClock::now();
         box.quillbox({QStringLiteral("--hotkey"), QStringLiteral("PopUp")});
-        const bool shown = pollUntil([&] { return SwayRig::windowName(rig.focusedWindow()) == ours; }, 5000);
-        // sway brings the hidden X11 window back without XWayland's input focus (a user clicks it).
-        xdo({QStringLiteral("windowfocus"), window});
+        // Keys only once sway and XWayland agree the window has the focus.
+        const bool shown = rig.waitForFocus(ours, 5000);
         const bool done = shown && type(keyboard, "c") && type(keyboard, "b")
                           && pollUntil([&] { return readText(pasted) == expected; }, 5000);
         if (done)
@@ -98,7 +97,7 @@ int main(int argc, char **argv)
     double nativeMedian = 0, x11Median = 0;
     for (const QString &platform : {QStringLiteral("wayland"), QStringLiteral("xcb")}) {
         int failed = 0;
-        const std::vector<double> times = measure(rig, *keyboard, box, window, platform, rounds, &failed);
+        const std::vector<double> times = measure(rig, *keyboard, box, platform, rounds, &failed);
         const double m = median(times);
         (platform == QLatin1String("wayland") ? nativeMedian : x11Median) = m;
         const auto minmax = std::minmax_element(times.begin(), times.end());

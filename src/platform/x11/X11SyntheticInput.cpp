@@ -2,6 +2,7 @@
 #include "platform/x11/X11Errors.h"
 
 #include <QClipboard>
+#include <QDeadlineTimer>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QGuiApplication>
@@ -114,6 +115,37 @@ QList<KeyCode> keycodesFor(Display *dpy, const QStringList &names)
         codes << code;
     }
     return codes;
+}
+
+// XWayland's window manager on wlroots compositors activates a window that comes back from hidden
+// without moving the X input focus to it: the keys typed next would reach nobody. Once the window is
+// viewable and the focus is still elsewhere, take it, as the activation asked.
+void takeInputFocusOnceShown(Display *dpy, QWidget *window)
+{
+    auto *timer = new QTimer(window);
+    timer->setInterval(20);
+    const QDeadlineTimer deadline(1000);
+    QObject::connect(timer, &QTimer::timeout, window, [dpy, window, timer, deadline] {
+        const auto w = Window(window->winId());
+        XWindowAttributes attributes = {};
+        const bool viewable = window->isVisible() && XGetWindowAttributes(dpy, w, &attributes)
+                              && attributes.map_state == IsViewable;
+        if (viewable) {
+            Window focus = 0;
+            int revert = 0;
+            XGetInputFocus(dpy, &focus, &revert);
+            if (!isOwnWindow(dpy, focus)) {
+                x11::X11ErrorTrap trap(dpy);
+                XSetInputFocus(dpy, w, RevertToParent, CurrentTime);
+                XFlush(dpy);
+            }
+        }
+        if (viewable || deadline.hasExpired()) {
+            timer->stop();
+            timer->deleteLater();
+        }
+    });
+    timer->start();
 }
 
 } // namespace
@@ -378,4 +410,6 @@ void activateWindow(QWidget *window, unsigned long timestamp)
     // key is older than the key press; repeat it with the press's time.
     sendActivate(dpy, Window(window->winId()), timestamp, 1);
     XFlush(dpy);
+    if (!qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
+        takeInputFocusOnceShown(dpy, window);
 }
