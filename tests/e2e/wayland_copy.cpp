@@ -78,14 +78,14 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "wayland_copy: the compositor offers no clipboard control\n");
         return 1;
     }
-    zwlr_data_control_v1 *device = zwlr_data_control_manager_v1_get_data_control(manager, seat);
+    zwlr_data_control_device_v1 *device = zwlr_data_control_manager_v1_get_data_device(manager, seat);
     zwlr_data_control_source_v1 *source = zwlr_data_control_manager_v1_create_data_source(manager);
     zwlr_data_control_source_v1_add_listener(source, &sourceListener, &copy);
     for (const char *type : {"text/plain;charset=utf-8", "text/plain", "UTF8_STRING"})
         zwlr_data_control_source_v1_offer(source, type);
     if (!copy.hint.isNull())
         zwlr_data_control_source_v1_offer(source, "x-kde-passwordManagerHint");
-    zwlr_data_control_v1_set_selection(device, source);
+    zwlr_data_control_device_v1_set_selection(device, source);
     if (!connection->roundtrip()) {
         std::fprintf(stderr, "wayland_copy: the compositor did not answer\n");
         return 1;

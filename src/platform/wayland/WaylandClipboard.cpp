@@ -295,7 +295,7 @@ namespace {
         using SourceListener = S##_listener;                                                                           \
         using OfferListener = O##_listener;                                                                            \
         static const wl_interface *managerInterface() { return &M##_interface; }                                      \
-        static Device *getDevice(Manager *m, wl_seat *seat) { return M##_get_data_control(m, seat); }                 \
+        static Device *getDevice(Manager *m, wl_seat *seat) { return M##_get_data_device(m, seat); }                 \
         static Source *createSource(Manager *m) { return M##_create_data_source(m); }                                 \
         static void destroy(Manager *m) { M##_destroy(m); }                                                            \
         static void setSelection(Device *d, Source *s) { D##_set_selection(d, s); }                                   \
@@ -311,7 +311,7 @@ namespace {
 
 QB_DATA_CONTROL_PROTOCOL(ExtDataControl, ext_data_control_manager_v1, ext_data_control_device_v1,
                          ext_data_control_source_v1, ext_data_control_offer_v1)
-QB_DATA_CONTROL_PROTOCOL(WlrDataControl, zwlr_data_control_manager_v1, zwlr_data_control_v1,
+QB_DATA_CONTROL_PROTOCOL(WlrDataControl, zwlr_data_control_manager_v1, zwlr_data_control_device_v1,
                          zwlr_data_control_source_v1, zwlr_data_control_offer_v1)
 #undef QB_DATA_CONTROL_PROTOCOL
 
