@@ -137,7 +137,10 @@ ClipboardSnapshot ClipboardWatcher::currentSnapshot()
         const quint32 owner = clipboardOwner();
         if (owner != XCB_NONE && (owner & ~ownMask_) != ownBase_) {
             QMutexLocker lock(&latestMutex_);
-            QDeadlineTimer deadline(X11ClipboardReader::RequestTimeoutMs + 250);
+            // The reader gives up on a hung owner by itself and delivers what it has; this limit only
+            // ends a wait for a reader slowed down by a loaded machine, and must not cut it short:
+            // two rounds (the text, then the hint) and a margin.
+            QDeadlineTimer deadline(2 * X11ClipboardReader::RequestTimeoutMs + 250);
             while (latestOwner_ != owner && latestRead_.wait(&latestMutex_, deadline)) {
             }
             if (latestOwner_ == owner)

@@ -27,7 +27,7 @@ public:
     ClipboardSnapshot snapshot();
     // The clipboard as it is now, for a command the user starts (a hot key right after a copy in
     // another program): when another program took the clipboard after the last read, waits for
-    // the reader's read of it, at most a little longer than the reader waits for an owner.
+    // the reader's read of it, at most a little longer than the reader waits for an owner's two rounds.
     ClipboardSnapshot currentSnapshot();
 
     // Puts text on the clipboard with LF line breaks (through the watcher's Wayland clipboard while
