@@ -207,14 +207,19 @@ QString SwayRig::windowName(const QJsonObject &window)
     return window.value(QStringLiteral("window_properties")).toObject().value(QStringLiteral("class")).toString();
 }
 
+bool SwayRig::hasFocus(const QString &name) const
+{
+    const QJsonObject window = focusedWindow();
+    // sway may name an X11 window focused before XWayland moved its input focus there.
+    const qint64 x11Window = window.value(QStringLiteral("window")).toInteger();
+    return windowName(window) == name && (x11Window == 0 || xdo({QStringLiteral("getwindowfocus")}).toLongLong() == x11Window);
+}
+
 bool SwayRig::waitForFocus(const QString &name, int timeoutMs) const
 {
     const QDeadlineTimer deadline(timeoutMs);
     do {
-        const QJsonObject window = focusedWindow();
-        // sway may name an X11 window focused before XWayland moved its input focus there.
-        const qint64 x11Window = window.value(QStringLiteral("window")).toInteger();
-        if (windowName(window) == name && (x11Window == 0 || xdo({QStringLiteral("getwindowfocus")}).toLongLong() == x11Window))
+        if (hasFocus(name))
             return true;
         QTest::qWait(100);
     } while (!deadline.hasExpired());

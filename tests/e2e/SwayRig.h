@@ -37,6 +37,8 @@ public:
     // Waits until sway gives the focus to a window whose app_id or X11 class is name (and, for an
     // X11 window, XWayland agrees).
     bool waitForFocus(const QString &name, int timeoutMs = 20000) const;
+    // The same check once, without waiting.
+    bool hasFocus(const QString &name) const;
     // Gives an X11 window the X input focus. A Qt window that sway focused as it appeared takes no
     // keys from XTest until then.
     static void focusX11(const QString &window);
