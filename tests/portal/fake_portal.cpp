@@ -5,6 +5,8 @@
 // (the user says no), --bind-none (binds nothing, as an unsandboxed caller may get).
 // Commands on standard input: "activate ID" sends Activated for every GlobalShortcuts session,
 // "close" ends every session as a compositor would.
+#include "platform/portal/PortalShortcut.h"
+
 #include <QCoreApplication>
 #include <QDBusArgument>
 #include <QDBusConnection>
@@ -21,27 +23,6 @@
 
 namespace {
 
-struct Shortcut {
-    QString id;
-    QVariantMap properties;
-};
-
-QDBusArgument &operator<<(QDBusArgument &arg, const Shortcut &s)
-{
-    arg.beginStructure();
-    arg << s.id << s.properties;
-    arg.endStructure();
-    return arg;
-}
-
-const QDBusArgument &operator>>(const QDBusArgument &arg, Shortcut &s)
-{
-    arg.beginStructure();
-    arg >> s.id >> s.properties;
-    arg.endStructure();
-    return arg;
-}
-
 void record(const QString &line)
 {
     std::printf("%s\n", qUtf8Printable(line));
@@ -54,7 +35,6 @@ const QString RemoteInterface = QStringLiteral("org.freedesktop.portal.RemoteDes
 
 } // namespace
 
-Q_DECLARE_METATYPE(Shortcut)
 
 class FakePortal : public QDBusVirtualObject
 {
@@ -106,14 +86,14 @@ public:
             record(method + QStringLiteral(" on a closed session"));
             bus_.send(m.createErrorReply(QDBusError::AccessDenied, QStringLiteral("no such session")));
         } else if (method == QStringLiteral("BindShortcuts")) {
-            QList<Shortcut> shortcuts;
+            PortalShortcuts shortcuts;
             a.value(1).value<QDBusArgument>() >> shortcuts;
-            for (const Shortcut &s : qAsConst(shortcuts)) {
+            for (const PortalShortcut &s : qAsConst(shortcuts)) {
                 record(QStringLiteral("BindShortcuts %1 %2 %3")
                            .arg(s.id, s.properties.value(QStringLiteral("preferred_trigger")).toString(),
                                 s.properties.value(QStringLiteral("description")).toString()));
             }
-            respond(m, options, 0, {{QStringLiteral("shortcuts"), QVariant::fromValue(bindNone_ ? QList<Shortcut>() : shortcuts)}});
+            respond(m, options, 0, {{QStringLiteral("shortcuts"), QVariant::fromValue(bindNone_ ? PortalShortcuts() : shortcuts)}});
         } else if (method == QStringLiteral("SelectDevices")) {
             persist_ = options.value(QStringLiteral("persist_mode")).toUInt() == 2;
             record(QStringLiteral("SelectDevices types=%1 persist_mode=%2 restore_token=%3")
@@ -188,8 +168,7 @@ private:
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
-    qDBusRegisterMetaType<Shortcut>();
-    qDBusRegisterMetaType<QList<Shortcut>>();
+    RegisterPortalShortcutTypes();
     QDBusConnection bus = QDBusConnection::sessionBus();
     FakePortal portal(bus, app.arguments());
     if (!bus.registerVirtualObject(Root, &portal, QDBusConnection::SubPath)

@@ -2,40 +2,12 @@
 
 #include "platform/HotKeyTriggers.h"
 #include "platform/portal/PortalRequest.h"
+#include "platform/portal/PortalShortcut.h"
 
 #include <QDBusArgument>
 #include <QDBusMetaType>
 #include <QDBusObjectPath>
 #include <QMetaObject>
-
-namespace {
-
-// One entry of the portal's a(sa{sv}) shortcut lists.
-struct PortalShortcut {
-    QString id;
-    QVariantMap properties;
-};
-using PortalShortcuts = QList<PortalShortcut>;
-
-QDBusArgument &operator<<(QDBusArgument &arg, const PortalShortcut &s)
-{
-    arg.beginStructure();
-    arg << s.id << s.properties;
-    arg.endStructure();
-    return arg;
-}
-
-const QDBusArgument &operator>>(const QDBusArgument &arg, PortalShortcut &s)
-{
-    arg.beginStructure();
-    arg >> s.id >> s.properties;
-    arg.endStructure();
-    return arg;
-}
-
-} // namespace
-
-Q_DECLARE_METATYPE(PortalShortcut)
 
 GlobalShortcutsService::GlobalShortcutsService(const QDBusConnection &bus, AtomTable &atoms,
                                                std::function<QString(const QString &)> describe,
@@ -44,8 +16,7 @@ GlobalShortcutsService::GlobalShortcutsService(const QDBusConnection &bus, AtomT
 {
     // Known by name before the first connection to a slot that takes it, or QtDBus cannot match the slot.
     qRegisterMetaType<QDBusObjectPath>();
-    qDBusRegisterMetaType<PortalShortcut>();
-    qDBusRegisterMetaType<PortalShortcuts>();
+    RegisterPortalShortcutTypes();
     bus_.connect(QString::fromLatin1(portal::Service), QString::fromLatin1(portal::ObjectPath),
                  QString::fromLatin1(Interface), QStringLiteral("Activated"), this,
                  SLOT(onActivated(QDBusObjectPath, QString, qulonglong, QVariantMap)));
