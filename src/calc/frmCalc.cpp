@@ -199,6 +199,10 @@ void frmCalc::MenuRightCalc_Click(int index)
     txtCalc->insertItem(0, text);
 
     const QString shown = MenuRightSplit3->isChecked() ? NumberText::grouped(result) : NumberText::plain(result);
+    // The outcome goes into the box before the paste: the paste serves the event loop, and the
+    // hot key pressed again meanwhile puts the next expression there, which must stay.
+    showOutcome(code == 0 ? shown : failureText(code), code != 0);
+    txtCalc->lineEdit()->selectAll();
     if (code == 0 && (index == 1 || index == 2)) {
         if (services_.setClipboardText)
             services_.setClipboardText(index == 1 ? shown : text + u'=' + shown);
@@ -208,8 +212,6 @@ void frmCalc::MenuRightCalc_Click(int index)
                 services_.pasteIntoPrevious();
         }
     }
-    showOutcome(code == 0 ? shown : failureText(code), code != 0);
-    txtCalc->lineEdit()->selectAll();
 }
 
 void frmCalc::allowLongExpressions()

@@ -15,6 +15,7 @@ class TestFrmCalc : public QObject
 
     QStringList clipboard_;
     int pastes_ = 0;
+    std::function<void()> duringPaste_;
 
     std::unique_ptr<frmCalc> makeBar(bool split, bool paste)
     {
@@ -22,7 +23,11 @@ class TestFrmCalc : public QObject
         pastes_ = 0;
         CalcServices services;
         services.setClipboardText = [this](const QString &text) { clipboard_.append(text); };
-        services.pasteIntoPrevious = [this] { ++pastes_; };
+        services.pasteIntoPrevious = [this] {
+            ++pastes_;
+            if (duringPaste_)
+                duringPaste_();
+        };
         auto bar = std::make_unique<frmCalc>(services);
         bar->MenuRightSplit3->setChecked(split);
         bar->MenuRightPasteAfterCopy->setChecked(paste);
@@ -141,6 +146,24 @@ private Q_SLOTS:
             enter(*bar, probe, Qt::NoModifier);
             QCOMPARE(bar->txtCalc->currentText(), probeBox);
         }
+    }
+
+    void hotKeyDuringThePasteKeepsItsExpression()
+    {
+        // The paste serves the event loop; the calculator's hot key handled there opens the bar
+        // again with the next clipboard text, which the first command must not overwrite.
+        auto bar = makeBar(false, true);
+        duringPaste_ = [&bar] {
+            ClipboardSnapshot next;
+            next.hasText = true;
+            next.text = QStringLiteral("7*6");
+            bar->setExpressionFromClipboard(next);
+            bar->show();
+        };
+        enter(*bar, QStringLiteral("1+1"), Qt::ShiftModifier);
+        duringPaste_ = nullptr;
+        QCOMPARE(clipboard_, QStringList{QStringLiteral("2")});
+        QCOMPARE(bar->txtCalc->currentText(), QStringLiteral("7*6"));
     }
 
     void startsWithFirstClipboardLine_data()
