@@ -8,6 +8,8 @@
 #include <QGuiApplication>
 #include <QMimeData>
 
+#include <xcb/xcb.h>
+
 namespace {
 int draws = 0;
 ClipboardWatcher *watcher = nullptr;
@@ -33,6 +35,31 @@ QString xclipOut()
     while (p.state() != QProcess::NotRunning && timer.elapsed() < 5000)
         QTest::qWait(10);
     return QString::fromUtf8(p.readAllStandardOutput());
+}
+
+// The clipboard's owner window, through Qt's own connection.
+quint32 clipboardOwner()
+{
+    auto *x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    xcb_connection_t *c = x11->connection();
+    xcb_intern_atom_reply_t *atom = xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, 9, "CLIPBOARD"), nullptr);
+    xcb_get_selection_owner_reply_t *owner = xcb_get_selection_owner_reply(c, xcb_get_selection_owner(c, atom->atom), nullptr);
+    const quint32 result = owner ? owner->owner : 0;
+    free(owner);
+    free(atom);
+    return result;
+}
+
+// Another program that owns the clipboard with text until it is told to quit.
+QProcess *startOwner(const QStringList &args)
+{
+    auto *p = new QProcess;
+    p->start(QStringLiteral(SECRET_OWNER), args);
+    if (!p->waitForReadyRead(10000) || !p->readLine().startsWith("owner")) {
+        delete p;
+        return nullptr;
+    }
+    return p;
 }
 
 void xclipIn(const QByteArray &data, const QString &target = QString())
@@ -61,6 +88,7 @@ private Q_SLOTS:
     void secretHintIsReported();
     void imageHasNoText();
     void snapshotIsReadOncePerChange();
+    void currentSnapshotReadsANewOwnerWithAnOldId();
 
 private:
     ProcessClipboardChain chain_;
@@ -151,6 +179,28 @@ void TestClipboardWatcher::snapshotIsReadOncePerChange()
     }
     QCOMPARE(watcher_->snapshot().text, QStringLiteral("first"));
     QCOMPARE(ClipboardWatcher::ReadClipboard().text, QStringLiteral("second"));
+}
+
+void TestClipboardWatcher::currentSnapshotReadsANewOwnerWithAnOldId()
+{
+    // The X server hands a gone client's resource ids to the next one, so two programs in turn
+    // can own the clipboard with the same window. The second one answers only after 700 ms.
+    std::unique_ptr<QProcess> first(startOwner({QStringLiteral("first"), QStringLiteral("--no-hint")}));
+    QVERIFY(first);
+    QTRY_COMPARE_WITH_TIMEOUT(watcher_->currentSnapshot().text, QStringLiteral("first"), 5000);
+    const quint32 firstWindow = clipboardOwner();
+    first->write("quit\n");
+    QVERIFY(first->waitForFinished(5000));
+    QTRY_COMPARE(clipboardOwner(), quint32(0));
+
+    std::unique_ptr<QProcess> second(
+        startOwner({QStringLiteral("second"), QStringLiteral("--no-hint"), QStringLiteral("--slow"), QStringLiteral("700")}));
+    QVERIFY(second);
+    if (clipboardOwner() != firstWindow)
+        QSKIP("this X server gave the second owner another window id");
+    QCOMPARE(watcher_->currentSnapshot().text, QStringLiteral("second"));
+    second->write("quit\n");
+    QVERIFY(second->waitForFinished(5000));
 }
 
 QTEST_MAIN(TestClipboardWatcher)

@@ -8,7 +8,6 @@
 #include "platform/x11/X11ClipboardReader.h"
 
 #include <QClipboard>
-#include <QDeadlineTimer>
 #include <QGuiApplication>
 #include <QMimeData>
 
@@ -56,7 +55,6 @@ ClipboardWatcher::ClipboardWatcher(ProcessClipboardChain &chain, QObject *parent
                 latest_ = snapshot;
                 latestOwner_ = owner;
             }
-            latestRead_.wakeAll();
             QMetaObject::invokeMethod(
                 this, [this, s = std::move(snapshot)]() mutable { onRead(std::move(s)); }, Qt::QueuedConnection);
         });
@@ -135,14 +133,12 @@ ClipboardSnapshot ClipboardWatcher::currentSnapshot()
     }
     if (reader_) {
         const quint32 owner = clipboardOwner();
-        if (owner != XCB_NONE && (owner & ~ownMask_) != ownBase_) {
+        // The reader gives up on a hung owner by itself and delivers what it has; this limit only
+        // ends a wait for a reader slowed down by a loaded machine, and must not cut it short:
+        // two rounds (the text, then the hint) and a margin.
+        if (owner != XCB_NONE && (owner & ~ownMask_) != ownBase_
+            && reader_->waitUntilCurrent(2 * X11ClipboardReader::RequestTimeoutMs + 250)) {
             QMutexLocker lock(&latestMutex_);
-            // The reader gives up on a hung owner by itself and delivers what it has; this limit only
-            // ends a wait for a reader slowed down by a loaded machine, and must not cut it short:
-            // two rounds (the text, then the hint) and a margin.
-            QDeadlineTimer deadline(2 * X11ClipboardReader::RequestTimeoutMs + 250);
-            while (latestOwner_ != owner && latestRead_.wait(&latestMutex_, deadline)) {
-            }
             if (latestOwner_ == owner)
                 return latest_;
         }

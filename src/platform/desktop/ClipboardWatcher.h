@@ -7,7 +7,6 @@
 
 #include <QMutex>
 #include <QObject>
-#include <QWaitCondition>
 
 #include <memory>
 
@@ -26,8 +25,8 @@ public:
     // own changes are read here, from our own data.
     ClipboardSnapshot snapshot();
     // The clipboard as it is now, for a command the user starts (a hot key right after a copy in
-    // another program): when another program took the clipboard after the last read, waits for
-    // the reader's read of it, at most a little longer than the reader waits for an owner's two rounds.
+    // another program): while another program holds the clipboard, waits until the reader has read
+    // every change up to now, at most a little longer than the reader waits for an owner's two rounds.
     ClipboardSnapshot currentSnapshot();
 
     // Puts text on the clipboard with LF line breaks (through the watcher's Wayland clipboard while
@@ -55,7 +54,6 @@ private:
     quint32 ownMask_ = 0;
     // The reader's latest read and its owner, written on the reader's thread.
     QMutex latestMutex_;
-    QWaitCondition latestRead_;
     ClipboardSnapshot latest_;
     quint32 latestOwner_ = 0;
 };

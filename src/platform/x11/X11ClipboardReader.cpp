@@ -8,9 +8,11 @@
 #include <QList>
 
 #include <atomic>
+#include <condition_variable>
 #include <cstdlib>
 #include <cstring>
 #include <deque>
+#include <mutex>
 #include <poll.h>
 #include <sys/eventfd.h>
 #include <thread>
@@ -39,8 +41,13 @@ struct X11ClipboardReader::Impl {
     xcb_atom_t clipboard = 0, targets = 0, utf8 = 0, textPlainUtf8 = 0, incr = 0, hint = 0;
     // Each answer in a property of its own, so that answers in flight together do not mix.
     xcb_atom_t targetsProperty = 0, hintProperty = 0, textProperty = 0;
-    int stopFd = -1;
+    // Wakes the thread to stop or to catch up.
+    int wakeFd = -1;
     std::atomic<bool> stop{false};
+    // Catch-up requests: each waiter takes a number; done is the highest one answered.
+    std::mutex syncMutex;
+    std::condition_variable syncDone;
+    quint64 syncAsked = 0, syncAnswered = 0;
     std::deque<Change> changes;
     std::thread thread;
 
@@ -49,6 +56,8 @@ struct X11ClipboardReader::Impl {
     void run();
     // Takes what the server sent; true when something arrived before the deadline.
     bool pump(const QDeadlineTimer &deadline);
+    // Every event the server sent before now is in the queue once this returns.
+    void catchUp();
     void take(xcb_generic_event_t *e);
     xcb_generic_event_t *waitFor(const std::function<bool(xcb_generic_event_t *)> &match, const QDeadlineTimer &deadline);
     xcb_atom_t propertyFor(xcb_atom_t target) const;
@@ -99,8 +108,8 @@ bool X11ClipboardReader::Impl::open()
     textProperty = atom("QUILLBOX_TEXT");
     xcb_xfixes_select_selection_input(c, window, clipboard, XCB_XFIXES_SELECTION_EVENT_MASK_SET_SELECTION_OWNER);
     xcb_flush(c);
-    stopFd = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
-    return stopFd >= 0 && !xcb_connection_has_error(c);
+    wakeFd = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+    return wakeFd >= 0 && !xcb_connection_has_error(c);
 }
 
 void X11ClipboardReader::Impl::take(xcb_generic_event_t *e)
@@ -114,10 +123,22 @@ void X11ClipboardReader::Impl::take(xcb_generic_event_t *e)
 
 bool X11ClipboardReader::Impl::pump(const QDeadlineTimer &deadline)
 {
-    pollfd fds[2] = {{xcb_get_file_descriptor(c), POLLIN, 0}, {stopFd, POLLIN, 0}};
+    pollfd fds[2] = {{xcb_get_file_descriptor(c), POLLIN, 0}, {wakeFd, POLLIN, 0}};
     const qint64 left = deadline.remainingTime();
     const int n = ::poll(fds, 2, left < 0 ? -1 : int(left));
-    return n > 0 && !(fds[1].revents & POLLIN);
+    if (n > 0 && (fds[1].revents & POLLIN)) {
+        uint64_t count = 0;
+        (void)!::read(wakeFd, &count, sizeof count);
+    }
+    return n > 0 && !stop;
+}
+
+void X11ClipboardReader::Impl::catchUp()
+{
+    // The reply comes after every event the server sent before it.
+    free(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr));
+    while (xcb_generic_event_t *e = xcb_poll_for_event(c))
+        take(e);
 }
 
 xcb_generic_event_t *X11ClipboardReader::Impl::waitFor(const std::function<bool(xcb_generic_event_t *)> &match,
@@ -246,10 +267,25 @@ ClipboardSnapshot X11ClipboardReader::Impl::read(const Change &change)
 
 void X11ClipboardReader::Impl::run()
 {
+    quint64 answered = 0;
     while (!stop && !xcb_connection_has_error(c)) {
+        quint64 asked;
+        {
+            std::lock_guard<std::mutex> lock(syncMutex);
+            asked = syncAsked;
+        }
+        if (asked != answered)
+            catchUp();
         while (xcb_generic_event_t *e = xcb_poll_for_event(c))
             take(e);
         if (changes.empty()) {
+            if (asked != answered) {
+                answered = asked;
+                std::lock_guard<std::mutex> lock(syncMutex);
+                syncAnswered = answered;
+                syncDone.notify_all();
+                continue;
+            }
             pump(QDeadlineTimer(QDeadlineTimer::Forever));
             continue;
         }
@@ -276,14 +312,14 @@ X11ClipboardReader::X11ClipboardReader(quint32 skipBase, quint32 skipMask, Deliv
 X11ClipboardReader::~X11ClipboardReader()
 {
     d->stop = true;
-    if (d->stopFd >= 0) {
+    if (d->wakeFd >= 0) {
         const uint64_t one = 1;
-        (void)!::write(d->stopFd, &one, sizeof one);
+        (void)!::write(d->wakeFd, &one, sizeof one);
     }
     if (d->thread.joinable())
         d->thread.join();
-    if (d->stopFd >= 0)
-        ::close(d->stopFd);
+    if (d->wakeFd >= 0)
+        ::close(d->wakeFd);
     if (d->c)
         xcb_disconnect(d->c);
 }
@@ -291,4 +327,15 @@ X11ClipboardReader::~X11ClipboardReader()
 bool X11ClipboardReader::isRunning() const
 {
     return d->thread.joinable();
+}
+
+bool X11ClipboardReader::waitUntilCurrent(int timeoutMs)
+{
+    if (!isRunning())
+        return false;
+    std::unique_lock<std::mutex> lock(d->syncMutex);
+    const quint64 ticket = ++d->syncAsked;
+    const uint64_t one = 1;
+    (void)!::write(d->wakeFd, &one, sizeof one);
+    return d->syncDone.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] { return d->syncAnswered >= ticket; });
 }

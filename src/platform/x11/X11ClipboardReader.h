@@ -23,6 +23,10 @@ public:
 
     // False when the X server or its XFIXES extension could not be reached.
     bool isRunning() const;
+    // Waits until every change made before the call has been read and delivered (or passed over as
+    // replaced). Another program's window id may be that of an earlier owner that has gone, so the
+    // owner alone cannot tell whether the newest change has been read. False at the time limit.
+    bool waitUntilCurrent(int timeoutMs);
 
 private:
     struct Impl;
