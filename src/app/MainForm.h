@@ -241,7 +241,7 @@ private:
     void ReleaseHotKeysAndTray();
     void StartClipMonitor();
     void StopClipMonitor();
-    void PopUpMenu();
+    void PopUpMenu(unsigned long timestamp);
     void PopUpClock();
     void PopUpHistory();
     bool afterCopyHides() const;

@@ -12,16 +12,37 @@
 #include <QApplication>
 #include <QCursor>
 #include <QDateTime>
+#include <QEventLoop>
 #include <QInputDialog>
 #include <QListWidget>
 #include <QMenu>
 #include <QMessageBox>
 #include <QStandardPaths>
+#include <QTimer>
+#include <QWindow>
 
 #include <cerrno>
 #include <cstring>
 
 #include <algorithm>
+
+namespace {
+
+// Serves the event loop until the window gains the focus, at most 300 ms: the window manager may
+// refuse. A window hidden a moment ago may still count as focused: Qt acts on a loss of the focus
+// only after a while, and then ends the application's activity, closing any menu opened meanwhile.
+void waitUntilFocusGained(QWindow *window)
+{
+    QEventLoop loop;
+    QTimer::singleShot(300, &loop, &QEventLoop::quit);
+    QObject::connect(qGuiApp, &QGuiApplication::focusWindowChanged, &loop, [&](QWindow *focus) {
+        if (focus == window)
+            loop.quit();
+    });
+    loop.exec();
+}
+
+} // namespace
 
 void MainForm::connectHotKeyCommands()
 {
@@ -70,7 +91,7 @@ void MainForm::clsHotKey_HotKey(const QString &key, unsigned long timestamp)
     else if (key == QStringLiteral("PopUpExtApp"))
         MenuExtAPP_Click();
     else if (key == QStringLiteral("PopUpMenu"))
-        PopUpMenu();
+        PopUpMenu(timestamp);
     else if (key == QStringLiteral("PopUpClock"))
         PopUpClock();
     else if (key == QStringLiteral("PopUpHistory"))
@@ -104,10 +125,14 @@ bool MainForm::afterCopyHides() const
     return MenuMinimize[1]->isChecked() || MenuMinimize[2]->isChecked();
 }
 
-void MainForm::PopUpMenu()
+void MainForm::PopUpMenu(unsigned long timestamp)
 {
     const bool wasVisible = isVisible();
     showWindowRemembering();
+    if (!wasVisible) {
+        bringForward(this, timestamp);
+        waitUntilFocusGained(windowHandle());
+    }
     MenuExit->setEnabled(false);
     MenuRightClick->exec(wasVisible ? keyboardMenuPosition() : QCursor::pos());
     MenuExit->setEnabled(true);
