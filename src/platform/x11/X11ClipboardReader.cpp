@@ -44,7 +44,7 @@ struct X11ClipboardReader::Impl {
     // Wakes the thread to stop or to catch up.
     int wakeFd = -1;
     std::atomic<bool> stop{false};
-    // Catch-up requests: each waiter takes a number; done is the highest one answered.
+    // Catch-up requests: each waiter takes the next number; syncAnswered is the highest one answered.
     std::mutex syncMutex;
     std::condition_variable syncDone;
     quint64 syncAsked = 0, syncAnswered = 0;
